@@ -1,0 +1,111 @@
+#include "app/form1.h"
+
+#include "ui_form1.h"
+
+#include <QEvent>
+#include <QFont>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+// The window names the fonts of the Japanese desktop it was drawn for. Debian has none
+// of them, so each is mapped once to a free font with the same metrics.
+void registerFontSubstitutions()
+{
+    static const bool done = [] {
+        QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
+        QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+        QFont::insertSubstitution(QStringLiteral("Arial Narrow"),
+                                  QStringLiteral("Liberation Sans Narrow"));
+        return true;
+    }();
+    Q_UNUSED(done);
+}
+
+const QString kCaption = QStringLiteral("Koyomix Ver.1.0");
+const QString kTitle = QStringLiteral("Koyomix");
+// Also the text of Label6 in form1.ui.
+const QString kCredit = QStringLiteral("© 2026 Koyomix");
+
+} // namespace
+
+Form1::Form1(QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      m_ui(std::make_unique<Ui::Form1>())
+{
+    registerFontSubstitutions();
+    m_ui->setupUi(this);
+
+    connect(m_ui->Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(m_ui->Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    m_ui->Label6->installEventFilter(this);
+    for (QWidget *field : {m_ui->Text1, m_ui->Text2, m_ui->Text3, m_ui->Text4, m_ui->Text5})
+        field->installEventFilter(this);
+
+    Form_Initialize();
+}
+
+Form1::~Form1() = default;
+
+void Form1::Form_Initialize()
+{
+    m_ui->Command1->setToolTip(QStringLiteral("ボタンを押すとジュリアン暦に変換します"));
+    m_ui->Command2->setToolTip(QStringLiteral("ボタンを押すとグレゴリオ暦に変換します"));
+}
+
+void Form1::Form_Load()
+{
+    show();
+    // Given before the window is activated, the focus is restored to Text4 on
+    // activation, so no other field gains and loses it on the way.
+    m_ui->Text4->setFocus();
+}
+
+void Form1::Label6_DblClick()
+{
+    const QString text = kCaption + QChar(13) + QChar(13) + kCredit;
+    m_RET = static_cast<qint16>(ShowNotice(text, NoticeInformation, kTitle));
+}
+
+int Form1::ShowNotice(const QString &text, int style, const QString &title)
+{
+    if (m_noticeHandler)
+        return m_noticeHandler(text, style, title);
+
+    // A line break may come as CR, LF or CR LF; the box shows each as one break.
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QChar(13), QChar(10));
+
+    QMessageBox box(this);
+    box.setWindowTitle(title);
+    box.setTextFormat(Qt::PlainText);
+    box.setText(shown);
+    box.setIcon(style == NoticeInformation ? QMessageBox::Information : QMessageBox::NoIcon);
+    box.setStandardButtons(QMessageBox::Ok);
+    box.button(QMessageBox::Ok)->setIcon(QIcon());
+    box.exec();
+    return NoticeOk;
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_ui->Label6 && event->type() == QEvent::MouseButtonDblClick) {
+        Label6_DblClick();
+        return true;
+    }
+    if (event->type() == QEvent::FocusOut) {
+        if (watched == m_ui->Text1)
+            Text1_LostFocus();
+        else if (watched == m_ui->Text2)
+            Text2_LostFocus();
+        else if (watched == m_ui->Text3)
+            Text3_LostFocus();
+        else if (watched == m_ui->Text4)
+            Text4_LostFocus();
+        else if (watched == m_ui->Text5)
+            Text5_LostFocus();
+    }
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+// Koyomix's one window.
+//
+//   keys and clicks -> Form1 (event wiring, form1.cpp)
+//      -> check member (checks/)  -> field rule (core, pure) -> verdict
+//             -> ShowNotice, or the normalised text written back
+//      -> button handler (convert/) -> date operations (core, pure)
+//             -> label captions, or ShowNotice and cleared labels
+//
+// Form1 owns the controls (built from ui/form1.ui), RET and ShowNotice. Everything
+// that decides anything lives in koyomix_core; the members here only read fields,
+// call the core and show what it answered.
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+namespace Ui {
+class Form1;
+}
+
+class Form1 : public QWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(qint16 RET READ RET WRITE setRET)
+
+public:
+    // The code ShowNotice returns when the user dismisses a notice with OK (or Esc,
+    // or the close button, all of which mean the same on a box with one button).
+    static constexpr int NoticeOk = 1;
+    // Style values of ShowNotice.
+    static constexpr int NoticePlain = 0;
+    static constexpr int NoticeInformation = 64;
+
+    explicit Form1(QWidget *parent = nullptr);
+    ~Form1() override;
+
+    qint16 RET() const { return m_RET; }
+    void setRET(qint16 value) { m_RET = value; }
+
+    // Field checks: 0 accepted (field rewritten normalised), 1 rejected (one notice).
+    qint16 chkYYYY(const QString &strYYYY);
+    qint16 chkMM(const QString &strMM);
+    qint16 chkDD(const QString &strDD);
+    qint16 chkYYYY2(const QString &strYYYY);
+    qint16 chkDDD(const QString &strDD);
+
+    // Event handlers, wired in the constructor.
+    void Command1_Click();
+    void Command2_Click();
+    void Form_Initialize();
+    void Form_Load();
+    void Label6_DblClick();
+    void Text1_LostFocus();
+    void Text2_LostFocus();
+    void Text3_LostFocus();
+    void Text4_LostFocus();
+    void Text5_LostFocus();
+
+    // A modal message box owned by the window: one OK button, no icon for style 0,
+    // the information icon for style 64. Returns the code of the button pressed.
+    int ShowNotice(const QString &text, int style, const QString &title);
+
+    // Seam for tests: when set, ShowNotice hands its arguments here instead of
+    // opening a box, and returns what the handler returns.
+    using NoticeHandler = std::function<int(const QString &text, int style, const QString &title)>;
+    void setNoticeHandler(NoticeHandler handler) { m_noticeHandler = std::move(handler); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    std::unique_ptr<Ui::Form1> m_ui;
+    qint16 m_RET = 0;
+    NoticeHandler m_noticeHandler;
+};
