@@ -1,5 +1,7 @@
 #include "app/form1.h"
 
+#include "app/desktopaids.h"
+
 #include "ui_form1.h"
 
 #include <QEvent>
@@ -37,6 +39,7 @@ Form1::Form1(QWidget *parent)
 {
     registerFontSubstitutions();
     m_ui->setupUi(this);
+    koyomix::prepareForDesktop(*m_ui);
 
     connect(m_ui->Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(m_ui->Command2, &QPushButton::clicked, this, &Form1::Command2_Click);

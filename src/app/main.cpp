@@ -1,10 +1,14 @@
 #include "app/form1.h"
+#include "app/qttranslations.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // Lets the desktop match the window to its entry (and icon) in the applications menu.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.koyomix.Koyomix"));
+    koyomix::installQtTranslations(app);
     Form1 form;
     form.Form_Load();
     return app.exec();

@@ -1,0 +1,13 @@
+#pragma once
+
+namespace Ui {
+class Form1;
+}
+
+namespace koyomix {
+
+// What the window offers beyond its conversions: names that a screen reader speaks,
+// digit fields that keep the IME off, and result labels whose text can be copied.
+void prepareForDesktop(Ui::Form1 &ui);
+
+} // namespace koyomix
