@@ -1,0 +1,265 @@
+// What the window offers a desktop user beyond the conversions: what a screen reader
+// reads, the IME kept off in the digit fields, copying results, Qt's texts in Japanese.
+#include "app/form1.h"
+#include "app/qttranslations.h"
+#include "app/resultcopy.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
+#include <QInputMethodQueryEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+// A shown, active window whose notices are recorded instead of shown.
+struct Window
+{
+    Form1 form;
+    QStringList notices;
+
+    Window()
+    {
+        form.setNoticeHandler([this](const QString &text, int, const QString &) {
+            notices << text;
+            return Form1::NoticeOk;
+        });
+        form.Form_Load();
+    }
+    bool ready() { return QTest::qWaitForWindowActive(&form); }
+    template<typename T = QWidget> T *get(const char *name)
+    {
+        return form.findChild<T *>(QLatin1String(name));
+    }
+};
+
+QString accessibleText(QWidget *widget, QAccessible::Text which)
+{
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(widget);
+    return iface ? iface->text(which) : QStringLiteral("<no accessible interface>");
+}
+
+QMenu *openResultMenu(QLabel *label)
+{
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(4, 4), label->mapToGlobal(QPoint(4, 4)));
+    QApplication::sendEvent(label, &event);
+    return qobject_cast<QMenu *>(QApplication::activePopupWidget());
+}
+
+QAction *copyAction(QMenu *menu)
+{
+    const QList<QAction *> actions = menu->actions();
+    return actions.size() == 1 && actions[0]->text() == QStringLiteral("コピー(&C)") ? actions[0]
+                                                                                   : nullptr;
+}
+
+} // namespace
+
+class TestDesktop : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY(koyomix::installQtTranslations(*qApp)); }
+
+    void screenReaderNames_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("description");
+        // A button's description is its tooltip, read after the name.
+        QTest::newRow("Text1 is read as year") << "Text1" << "年" << "";
+        QTest::newRow("Text2 is read as month") << "Text2" << "月" << "";
+        QTest::newRow("Text3 is read as day") << "Text3" << "日" << "";
+        QTest::newRow("Text4 is read as ordinal year") << "Text4" << "通日の年" << "";
+        QTest::newRow("Text5 is read as day of year") << "Text5" << "通日" << "";
+        QTest::newRow("Command1 keeps its tooltip as description")
+            << "Command1" << "ジュリアン変換" << "ボタンを押すとジュリアン暦に変換します";
+        QTest::newRow("Command2 keeps its tooltip as description")
+            << "Command2" << "グレゴリオ変換" << "ボタンを押すとグレゴリオ暦に変換します";
+    }
+    void screenReaderNames()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, name);
+        QFETCH(QString, description);
+        Window w;
+        QWidget *widget = w.form.findChild<QWidget *>(control);
+        QVERIFY(widget);
+        QCOMPARE(accessibleText(widget, QAccessible::Name), name);
+        QCOMPARE(accessibleText(widget, QAccessible::Description), description);
+    }
+
+    void resultLabelsAreReadAsTheirResult_data()
+    {
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("description");
+        QTest::newRow("Label1 ordinal date") << "Label1" << "通日の結果";
+        QTest::newRow("Label2 its era date") << "Label2" << "通日の結果（和暦）";
+        QTest::newRow("Label4 calendar date") << "Label4" << "日付の結果";
+        QTest::newRow("Label5 its era date") << "Label5" << "日付の結果（和暦）";
+    }
+    void resultLabelsAreReadAsTheirResult()
+    {
+        QFETCH(QString, label);
+        QFETCH(QString, description);
+        Window w;
+        auto *result = w.form.findChild<QLabel *>(label);
+        QVERIFY(result);
+        result->setText(QStringLiteral("平成13年3月11日 (日)"));
+        QCOMPARE(accessibleText(result, QAccessible::Name), QStringLiteral("平成13年3月11日 (日)"));
+        QCOMPARE(accessibleText(result, QAccessible::Description), description);
+    }
+
+    void digitFieldsKeepTheInputMethodOff_data()
+    {
+        QTest::addColumn<QString>("field");
+        for (const char *field : {"Text1", "Text2", "Text3", "Text4", "Text5"})
+            QTest::newRow(field) << field;
+    }
+    void digitFieldsKeepTheInputMethodOff()
+    {
+        QFETCH(QString, field);
+        Window w;
+        QVERIFY(w.ready());
+        auto *edit = w.form.findChild<QLineEdit *>(field);
+        edit->setText(QStringLiteral("12"));
+        edit->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), edit);
+        // The question Qt asks the focus object before it lets the platform's input
+        // context (the IME) take the keys.
+        QInputMethodQueryEvent enabled(Qt::ImEnabled);
+        QApplication::sendEvent(QGuiApplication::focusObject(), &enabled);
+        QCOMPARE(enabled.value(Qt::ImEnabled).toBool(), false);
+        // Asked together with other things, the field still answers those.
+        QInputMethodQueryEvent query(Qt::ImEnabled | Qt::ImSurroundingText);
+        QApplication::sendEvent(edit, &query);
+        QCOMPARE(query.value(Qt::ImEnabled).toBool(), false);
+        QCOMPARE(query.value(Qt::ImSurroundingText).toString(), QStringLiteral("12"));
+    }
+
+    // Needs the field checks: a full-width digit that still gets in is refused by them.
+    void pastedFullWidthDigitsAreRejected_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QStringList>("notice");
+        const QString digits = QStringLiteral("数字を入力してください");
+        QTest::newRow("year ２００１") << "Text1" << "２００１" << QStringList{digits};
+        QTest::newRow("month ０３") << "Text2" << "０３" << QStringList{digits};
+        QTest::newRow("day １１") << "Text3" << "１１" << QStringList{digits};
+        // Which of the two texts depends on whether the numeric test reads full-width digits.
+        QTest::newRow("ordinal year ２００１")
+            << "Text4" << "２００１" << QStringList{digits, QStringLiteral("数字をを入力してください")};
+        QTest::newRow("day of year ０７０") << "Text5" << "０７０" << QStringList{digits};
+    }
+    void pastedFullWidthDigitsAreRejected()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, pasted);
+        QFETCH(QStringList, notice);
+        Window w;
+        QVERIFY(w.ready());
+        auto *edit = w.form.findChild<QLineEdit *>(field);
+        edit->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), edit);
+        QGuiApplication::clipboard()->setText(pasted);
+        edit->paste();
+        QCOMPARE(edit->text(), pasted);
+        w.get<QPushButton>("Command2")->setFocus(Qt::TabFocusReason);
+        QCOMPARE(w.notices.size(), 1);
+        QVERIFY2(notice.contains(w.notices[0]), qPrintable(w.notices[0]));
+        QCOMPARE(edit->text(), pasted);
+        QTRY_COMPARE(QApplication::focusWidget(), edit);
+    }
+
+    void copyResult_data()
+    {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<bool>("dragToSelect");
+        QTest::addColumn<bool>("copyOffered");
+        QTest::newRow("nothing selected copies the whole result") << "2001/070" << false << true;
+        QTest::newRow("a selection copies only the selection") << "2001/070" << true << true;
+        QTest::newRow("an empty result offers nothing to copy") << "" << false << false;
+    }
+    void copyResult()
+    {
+        QFETCH(QString, caption);
+        QFETCH(bool, dragToSelect);
+        QFETCH(bool, copyOffered);
+        Window w;
+        QVERIFY(w.ready());
+        auto *label = w.get<QLabel>("Label1");
+        label->setText(caption);
+        if (dragToSelect) {
+            const int y = label->height() / 2;
+            QTest::mousePress(label, Qt::LeftButton, {}, QPoint(1, y));
+            QTest::mouseMove(label, QPoint(label->fontMetrics().horizontalAdvance(caption) / 2, y));
+            QTest::mouseRelease(label, Qt::LeftButton, {},
+                                QPoint(label->fontMetrics().horizontalAdvance(caption) / 2, y));
+            QVERIFY(label->hasSelectedText());
+            QVERIFY(label->selectedText().size() < caption.size());
+            QVERIFY(caption.startsWith(label->selectedText()));
+        }
+        const QString expected = dragToSelect ? label->selectedText() : caption;
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+
+        QMenu *menu = openResultMenu(label);
+        QVERIFY(menu);
+        QAction *copy = copyAction(menu);
+        QVERIFY(copy);
+        QCOMPARE(copy->isEnabled(), copyOffered);
+        if (copyOffered)
+            copy->trigger();
+        menu->close();
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 copyOffered ? expected : QStringLiteral("before"));
+    }
+
+    // Needs the field checks' focus discipline, which runs no check for a focus loss to a
+    // popup: with a bad value in the field, a check would raise a notice here.
+    void selectingAndTheMenuLeaveTheFocusInTheField()
+    {
+        Window w;
+        QVERIFY(w.ready());
+        auto *field = w.get<QLineEdit>("Text4");
+        auto *label = w.get<QLabel>("Label4");
+        QCOMPARE(label->focusPolicy(), Qt::NoFocus);
+        QTRY_COMPARE(QApplication::focusWidget(), field);
+        field->setText(QStringLiteral("abc"));
+        label->setText(QStringLiteral("2001/03/11"));
+
+        QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(2, 2));
+        QTest::mouseDClick(label, Qt::LeftButton, {}, QPoint(2, 2));
+        QCOMPARE(QApplication::focusWidget(), field);
+
+        QMenu *menu = openResultMenu(label);
+        QVERIFY(menu);
+        QCOMPARE(QApplication::focusWidget(), field);
+        copyAction(menu)->trigger();
+        menu->close();
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        QCOMPARE(QApplication::focusWidget(), field);
+        QCOMPARE(w.notices, QStringList());
+        QCOMPARE(field->text(), QStringLiteral("abc"));
+    }
+
+    void qtTextsAreJapanese()
+    {
+        QLineEdit field;
+        field.setText(QStringLiteral("2001"));
+        std::unique_ptr<QMenu> menu(field.createStandardContextMenu());
+        QStringList texts;
+        for (const QAction *action : menu->actions())
+            texts << action->text().section(QLatin1Char('\t'), 0, 0);
+        QVERIFY2(texts.contains(QStringLiteral("コピー(&C)")), qPrintable(texts.join(u'|')));
+        QVERIFY2(texts.contains(QStringLiteral("貼り付け(&P)")), qPrintable(texts.join(u'|')));
+    }
+};
+
+QTEST_MAIN(TestDesktop)
+#include "tst_desktop.moc"
