@@ -1,0 +1,160 @@
+#!/usr/bin/python3
+"""Reads Koyomix the way a screen reader does, over AT-SPI.
+
+Starts the program given as the first argument, then, as a user would:
+  - double-clicks the credit line and reads the about box through AT-SPI, then closes it
+    with its OK button's action;
+  - moves into the year field by AT-SPI, types 2001 Tab 03 Tab 11 Tab on the keyboard,
+    presses Space on the focused button, and reads the two results of the conversion.
+
+Runs inside dbus-run-session (the AT-SPI bus is started on demand) on an X server
+(with-x11.sh). Exits non-zero with a message that says what a screen reader would miss.
+"""
+import os
+import subprocess
+import sys
+import time
+
+import pyatspi
+
+TIMEOUT = 20.0
+
+
+def fail(message):
+    print("FAIL: " + message, flush=True)
+    sys.exit(1)
+
+
+def wait_for(what, probe, timeout=TIMEOUT):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        try:
+            value = probe()
+        except Exception:  # the tree changes under us while the program starts
+            value = None
+        if value:
+            return value
+        time.sleep(0.1)
+    fail("timed out waiting for " + what)
+
+
+def find_all(root, predicate):
+    found = []
+
+    def walk(node, depth):
+        if node is None or depth > 12:
+            return
+        if predicate(node):
+            found.append(node)
+        for i in range(node.childCount):
+            walk(node.getChildAtIndex(i), depth + 1)
+
+    walk(root, 0)
+    return found
+
+
+def role(node):
+    return node.getRoleName()
+
+
+def window_of_koyomix():
+    desktop = pyatspi.Registry.getDesktop(0)
+    for app in (desktop.getChildAtIndex(i) for i in range(desktop.childCount)):
+        if app is None:
+            continue
+        for frame in (app.getChildAtIndex(i) for i in range(app.childCount)):
+            if frame is not None and frame.name == "Koyomix Ver.1.0":
+                return app, frame
+    return None
+
+
+def one(frame, what, predicate):
+    nodes = find_all(frame, predicate)
+    if len(nodes) != 1:
+        fail(f"expected one {what}, found {len(nodes)}")
+    return nodes[0]
+
+
+def xdotool(*args):
+    subprocess.run(["xdotool", *args], check=True)
+
+
+def centre(node):
+    ext = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    return ext.x + ext.width // 2, ext.y + ext.height // 2
+
+
+def press_action(node, name):
+    action = node.queryAction()
+    for i in range(action.nActions):
+        if action.getName(i) == name:
+            action.doAction(i)
+            return
+    fail(f"{node.name!r} has no action {name!r}")
+
+
+def main():
+    env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", LANG="ja_JP.UTF-8")
+    program = subprocess.Popen([sys.argv[1]], env=env)
+    try:
+        app, frame = wait_for("the Koyomix window on the AT-SPI bus", window_of_koyomix)
+        xdotool("search", "--sync", "--onlyvisible", "--name", r"^Koyomix Ver\.1\.0$",
+                "windowactivate", "--sync")
+
+        # Every field and button is announced by a name a Japanese user understands.
+        named = {}
+        for name, kind in [("年", "text"), ("月", "text"), ("日", "text"), ("通日の年", "text"),
+                           ("通日", "text"), ("ジュリアン変換", "push button"),
+                           ("グレゴリオ変換", "push button")]:
+            named[name] = one(frame, f"{kind} named {name}",
+                              lambda n, name=name, kind=kind: n.name == name and role(n) == kind)
+
+        # The about box is a notice: its text is readable, and OK closes it.
+        credit = one(frame, "credit line", lambda n: role(n) == "label" and "Koyomix" in n.name)
+        x, y = centre(credit)
+        xdotool("mousemove", str(x), str(y), "click", "--repeat", "2", "--delay", "80", "1")
+
+        def about_box():
+            boxes = [w for w in (app.getChildAtIndex(i) for i in range(app.childCount))
+                     if w is not None and w.name == "Koyomix"]
+            return boxes[0] if boxes else None
+
+        box = wait_for("the about box", about_box)
+        texts = [n.name for n in find_all(box, lambda n: role(n) == "label")]
+        if not any(t.startswith("Koyomix Ver.1.0") for t in texts):
+            fail(f"the about box reads {texts!r}")
+        press_action(one(box, "OK button", lambda n: role(n) == "push button"), "Press")
+        wait_for("the about box to close", lambda: about_box() is None)
+
+        # A conversion, typed on the keyboard; the results are read by their descriptions.
+        named["年"].queryComponent().grabFocus()
+        wait_for("the focus in the year field",
+                 lambda: named["年"].getState().contains(pyatspi.STATE_FOCUSED))
+        xdotool("type", "--delay", "50", "2001")
+        xdotool("key", "Tab")
+        xdotool("type", "--delay", "50", "03")
+        xdotool("key", "Tab")
+        xdotool("type", "--delay", "50", "11")
+        xdotool("key", "Tab")
+        wait_for("the focus on the conversion button", lambda: named["ジュリアン変換"]
+                 .getState().contains(pyatspi.STATE_FOCUSED))
+        xdotool("key", "space")
+
+        ordinal = one(frame, "result described 通日の結果",
+                      lambda n: role(n) == "label" and n.description == "通日の結果")
+        era = one(frame, "result described 通日の結果（和暦）",
+                  lambda n: role(n) == "label" and n.description == "通日の結果（和暦）")
+        try:
+            wait_for("a result in Label1", lambda: ordinal.name, timeout=5)
+        finally:
+            print(f"read: {ordinal.name!r}, {era.name!r}", flush=True)
+        if ordinal.name != "2001/070" or era.name != "平成13年3月11日 (日)":
+            fail("expected 2001/070 and 平成13年3月11日 (日)")
+        print("PASS: a screen reader reads the names, the about box and the result", flush=True)
+    finally:
+        program.terminate()
+        program.wait(timeout=10)
+
+
+if __name__ == "__main__":
+    main()

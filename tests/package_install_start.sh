@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Builds the Debian package, unpacks it into a temporary root as dpkg would install it,
+# checks what it installs and declares, and starts the installed program on an X server
+# until its window shows.
+#   package_install_start.sh BUILD_DIR
+set -euo pipefail
+build_dir=$(cd "$1" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+(cd "$build_dir" && cpack -G DEB -B "$work/out" >"$work/cpack.log") || { cat "$work/cpack.log"; fail "cpack"; }
+deb=$(ls "$work"/out/koyomix_*.deb)
+root="$work/root"
+dpkg-deb -x "$deb" "$root"
+
+depends=$(dpkg-deb -f "$deb" Depends)
+recommends=$(dpkg-deb -f "$deb" Recommends)
+echo "Depends: $depends"
+echo "Recommends: $recommends"
+# Computed by dpkg-shlibdeps from the executable, so the Qt libraries it links are there.
+for lib in libqt6widgets6 libqt6gui6 libqt6core6 libc6; do
+  grep -q "\b$lib\b" <<<"$depends" || fail "Depends lacks $lib"
+done
+for pkg in fonts-ipafont-gothic fonts-liberation; do
+  grep -q "\b$pkg\b" <<<"$recommends" || fail "Recommends lacks $pkg"
+done
+
+id=io.github.koyomix.Koyomix
+desktop="$root/usr/share/applications/$id.desktop"
+metainfo="$root/usr/share/metainfo/$id.metainfo.xml"
+[ -x "$root/usr/bin/koyomix" ] || fail "no executable usr/bin/koyomix"
+desktop-file-validate "$desktop" || fail "installed desktop entry"
+appstreamcli validate --no-net "$metainfo" >/dev/null || fail "installed metainfo"
+exec_line=$(sed -n 's/^Exec=//p' "$desktop")
+[ -x "$root/usr/bin/${exec_line%% *}" ] || fail "Exec=$exec_line is not an installed program"
+for size in 16 22 24 32 48 64 128 256; do
+  png="$root/usr/share/icons/hicolor/${size}x${size}/apps/$id.png"
+  file "$png" | grep -q "PNG image data, $size x $size" || fail "icon ${size}x${size}: $(file "$png")"
+done
+[ -s "$root/usr/share/icons/hicolor/scalable/apps/$id.svg" ] || fail "no scalable icon"
+
+# Start the installed program, as the menu entry would, and wait for its window.
+"$here/with-x11.sh" bash -c '
+  "$1" & app=$!
+  if timeout 30 xdotool search --sync --onlyvisible --name "^Koyomix Ver\.1\.0$" >/dev/null; then
+    kill $app; wait $app 2>/dev/null || true; echo "the installed program shows its window"
+  else
+    kill $app 2>/dev/null || true; echo "FAIL: the installed program shows no window" >&2; exit 1
+  fi' _ "$root/usr/bin/$exec_line"
