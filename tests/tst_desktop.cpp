@@ -31,7 +31,7 @@ struct Window
         form.Form_Load();
     }
     bool ready() { return QTest::qWaitForWindowActive(&form); }
-    template<typename T = QWidget> T *get(const char *name)
+    template <typename T = QWidget> T *get(const char *name)
     {
         return form.findChild<T *>(QLatin1String(name));
     }
@@ -43,9 +43,23 @@ QString accessibleText(QWidget *widget, QAccessible::Text which)
     return iface ? iface->text(which) : QStringLiteral("<no accessible interface>");
 }
 
+// Records why a widget lost the focus each time it did.
+struct FocusOutReasons : QObject
+{
+    QList<Qt::FocusReason> reasons;
+    explicit FocusOutReasons(QWidget *widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::FocusOut)
+            reasons << static_cast<QFocusEvent *>(event)->reason();
+        return false;
+    }
+};
+
 QMenu *openResultMenu(QLabel *label)
 {
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(4, 4), label->mapToGlobal(QPoint(4, 4)));
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(4, 4),
+                            label->mapToGlobal(QPoint(4, 4)));
     QApplication::sendEvent(label, &event);
     return qobject_cast<QMenu *>(QApplication::activePopupWidget());
 }
@@ -54,7 +68,7 @@ QAction *copyAction(QMenu *menu)
 {
     const QList<QAction *> actions = menu->actions();
     return actions.size() == 1 && actions[0]->text() == QStringLiteral("コピー(&C)") ? actions[0]
-                                                                                   : nullptr;
+                                                                                     : nullptr;
 }
 
 } // namespace
@@ -72,15 +86,29 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("description");
         // A button's description is its tooltip, read after the name.
-        QTest::newRow("Text1 is read as year") << "Text1" << "年" << "";
-        QTest::newRow("Text2 is read as month") << "Text2" << "月" << "";
-        QTest::newRow("Text3 is read as day") << "Text3" << "日" << "";
-        QTest::newRow("Text4 is read as ordinal year") << "Text4" << "通日の年" << "";
-        QTest::newRow("Text5 is read as day of year") << "Text5" << "通日" << "";
+        QTest::newRow("Text1 is read as year") << "Text1"
+                                               << "年"
+                                               << "";
+        QTest::newRow("Text2 is read as month") << "Text2"
+                                                << "月"
+                                                << "";
+        QTest::newRow("Text3 is read as day") << "Text3"
+                                              << "日"
+                                              << "";
+        QTest::newRow("Text4 is read as ordinal year") << "Text4"
+                                                       << "通日の年"
+                                                       << "";
+        QTest::newRow("Text5 is read as day of year") << "Text5"
+                                                      << "通日"
+                                                      << "";
         QTest::newRow("Command1 keeps its tooltip as description")
-            << "Command1" << "ジュリアン変換" << "ボタンを押すとジュリアン暦に変換します";
+            << "Command1"
+            << "ジュリアン変換"
+            << "ボタンを押すとジュリアン暦に変換します";
         QTest::newRow("Command2 keeps its tooltip as description")
-            << "Command2" << "グレゴリオ変換" << "ボタンを押すとグレゴリオ暦に変換します";
+            << "Command2"
+            << "グレゴリオ変換"
+            << "ボタンを押すとグレゴリオ暦に変換します";
     }
     void screenReaderNames()
     {
@@ -98,10 +126,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("description");
-        QTest::newRow("Label1 ordinal date") << "Label1" << "通日の結果";
-        QTest::newRow("Label2 its era date") << "Label2" << "通日の結果（和暦）";
-        QTest::newRow("Label4 calendar date") << "Label4" << "日付の結果";
-        QTest::newRow("Label5 its era date") << "Label5" << "日付の結果（和暦）";
+        QTest::newRow("Label1 ordinal date") << "Label1"
+                                             << "通日の結果";
+        QTest::newRow("Label2 its era date") << "Label2"
+                                             << "通日の結果（和暦）";
+        QTest::newRow("Label4 calendar date") << "Label4"
+                                              << "日付の結果";
+        QTest::newRow("Label5 its era date") << "Label5"
+                                             << "日付の結果（和暦）";
     }
     void resultLabelsAreReadAsTheirResult()
     {
@@ -149,13 +181,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("pasted");
         QTest::addColumn<QStringList>("notice");
         const QString digits = QStringLiteral("数字を入力してください");
-        QTest::newRow("year ２００１") << "Text1" << "２００１" << QStringList{digits};
-        QTest::newRow("month ０３") << "Text2" << "０３" << QStringList{digits};
-        QTest::newRow("day １１") << "Text3" << "１１" << QStringList{digits};
+        QTest::newRow("year ２００１") << "Text1"
+                                       << "２００１" << QStringList{digits};
+        QTest::newRow("month ０３") << "Text2"
+                                    << "０３" << QStringList{digits};
+        QTest::newRow("day １１") << "Text3"
+                                  << "１１" << QStringList{digits};
         // Which of the two texts depends on whether the numeric test reads full-width digits.
         QTest::newRow("ordinal year ２００１")
-            << "Text4" << "２００１" << QStringList{digits, QStringLiteral("数字をを入力してください")};
-        QTest::newRow("day of year ０７０") << "Text5" << "０７０" << QStringList{digits};
+            << "Text4"
+            << "２００１" << QStringList{digits, QStringLiteral("数字をを入力してください")};
+        QTest::newRow("day of year ０７０") << "Text5"
+                                            << "０７０" << QStringList{digits};
     }
     void pastedFullWidthDigitsAreRejected()
     {
@@ -232,20 +269,29 @@ private Q_SLOTS:
         QTRY_COMPARE(QApplication::focusWidget(), field);
         field->setText(QStringLiteral("abc"));
         label->setText(QStringLiteral("2001/03/11"));
+        FocusOutReasons focusOuts(field);
 
-        QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(2, 2));
-        QTest::mouseDClick(label, Qt::LeftButton, {}, QPoint(2, 2));
+        // Clicks go through the window, as the user's mouse does.
+        QWindow *window = w.form.windowHandle();
+        const QPoint inLabel = label->mapTo(&w.form, QPoint(4, label->height() / 2));
+        QTest::mouseClick(window, Qt::LeftButton, {}, inLabel);
+        QTest::mouseDClick(window, Qt::LeftButton, {}, inLabel);
+        QCOMPARE(label->selectedText(), QStringLiteral("2001")); // a double-click selects a word
         QCOMPARE(QApplication::focusWidget(), field);
+        QCOMPARE(focusOuts.reasons, QList<Qt::FocusReason>());
 
-        QMenu *menu = openResultMenu(label);
+        QTest::mouseClick(window, Qt::RightButton, {}, inLabel);
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
         QVERIFY(menu);
-        QCOMPARE(QApplication::focusWidget(), field);
+        // The field did lose the focus to the menu: that is what must run no check.
+        QCOMPARE(focusOuts.reasons, QList<Qt::FocusReason>{Qt::PopupFocusReason});
         copyAction(menu)->trigger();
         menu->close();
         QTRY_VERIFY(!QApplication::activePopupWidget());
         QCOMPARE(QApplication::focusWidget(), field);
         QCOMPARE(w.notices, QStringList());
         QCOMPARE(field->text(), QStringLiteral("abc"));
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("2001"));
     }
 
     void qtTextsAreJapanese()

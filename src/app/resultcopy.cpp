@@ -13,8 +13,9 @@ void koyomix::makeResultCopyable(QLabel *label)
     label->setFocusPolicy(Qt::NoFocus);
     // A selectable QLabel of Qt 6.4 shows no menu of its own, so it gets this one.
     label->setContextMenuPolicy(Qt::CustomContextMenu);
-    QObject::connect(label, &QWidget::customContextMenuRequested, label,
-                     [label](const QPoint &pos) { showResultMenu(label, label->mapToGlobal(pos)); });
+    QObject::connect(
+        label, &QWidget::customContextMenuRequested, label,
+        [label](const QPoint &pos) { showResultMenu(label, label->mapToGlobal(pos)); });
 }
 
 QMenu *koyomix::showResultMenu(QLabel *label, const QPoint &globalPos)
