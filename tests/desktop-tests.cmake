@@ -1,0 +1,31 @@
+# Tests of what the program offers a desktop user: screen readers, input method,
+# copying results, Qt's Japanese texts, and the Debian package.
+koyomix_add_test(tst_desktop SOURCES tst_desktop.cpp LIBS koyomix_window)
+# Copying and the focus again on a real X server, where the menu grabs mouse and keyboard.
+add_test(NAME tst_desktop_x11
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/with-x11.sh $<TARGET_FILE:tst_desktop>
+                 copyResult selectingAndTheMenuLeaveTheFocusInTheField)
+set_tests_properties(tst_desktop_x11 PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=xcb;LANG=ja_JP.UTF-8;TZ=UTC" TIMEOUT 120)
+
+if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+    # What a screen reader reads, over AT-SPI on its own session bus. Debian's python3, which
+    # has pyatspi.
+    add_test(NAME atspi_read_result
+             COMMAND dbus-run-session -- ${CMAKE_CURRENT_SOURCE_DIR}/with-x11.sh /usr/bin/python3
+                     ${CMAKE_CURRENT_SOURCE_DIR}/atspi_read_result.py $<TARGET_FILE:koyomix>)
+    set_tests_properties(atspi_read_result PROPERTIES ENVIRONMENT "LANG=ja_JP.UTF-8;TZ=UTC" TIMEOUT 120)
+
+    # The desktop entry and metainfo as shipped, and the package built, unpacked and started.
+    find_program(DESKTOP_FILE_VALIDATE desktop-file-validate REQUIRED)
+    find_program(APPSTREAMCLI appstreamcli REQUIRED)
+    add_test(NAME desktop_entry_valid
+             COMMAND ${DESKTOP_FILE_VALIDATE}
+                     ${PROJECT_SOURCE_DIR}/packaging/io.github.koyomix.Koyomix.desktop)
+    add_test(NAME metainfo_valid
+             COMMAND ${APPSTREAMCLI} validate --no-net
+                     ${PROJECT_SOURCE_DIR}/packaging/io.github.koyomix.Koyomix.metainfo.xml)
+    add_test(NAME package_install_start
+             COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/package_install_start.sh ${PROJECT_BINARY_DIR})
+    set_tests_properties(package_install_start PROPERTIES TIMEOUT 300)
+endif()
