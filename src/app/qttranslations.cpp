@@ -14,10 +14,14 @@ bool koyomix::installQtTranslations(QCoreApplication &app)
     const QStringList folders = {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
                                  appDir + QStringLiteral("/translations"),
                                  appDir + QStringLiteral("/../Resources/translations")};
+    // windeployqt merges Qt's catalogues into one qt_ja.qm.
+    const QStringList catalogues = {QStringLiteral("qtbase_ja"), QStringLiteral("qt_ja")};
     auto *translator = new QTranslator(&app);
     for (const QString &folder : folders) {
-        if (translator->load(QStringLiteral("qtbase_ja"), folder))
-            return QCoreApplication::installTranslator(translator);
+        for (const QString &catalogue : catalogues) {
+            if (translator->load(catalogue, folder))
+                return QCoreApplication::installTranslator(translator);
+        }
     }
     delete translator;
     return false;
