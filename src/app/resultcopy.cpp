@@ -6,6 +6,31 @@
 #include <QLabel>
 #include <QMenu>
 
+namespace {
+
+// The selected part of the result, or all of it when nothing is selected.
+void copyResult(const QLabel *label)
+{
+    const QString text = label->hasSelectedText() ? label->selectedText() : label->text();
+    if (!text.isEmpty())
+        QGuiApplication::clipboard()->setText(text);
+}
+
+void showResultMenu(QLabel *label, const QPoint &globalPos)
+{
+    auto *menu = new QMenu(label);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QAction *copy = menu->addAction(QStringLiteral("コピー(&C)"));
+    // An empty result has nothing to copy; copying it would only wipe the clipboard.
+    copy->setEnabled(!label->text().isEmpty());
+    QObject::connect(copy, &QAction::triggered, label, [label] { copyResult(label); });
+    // A popup: the field that has the focus keeps it, and learns of the menu only through
+    // a focus loss for Qt::PopupFocusReason.
+    menu->popup(globalPos);
+}
+
+} // namespace
+
 void koyomix::makeResultCopyable(QLabel *label)
 {
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -16,23 +41,4 @@ void koyomix::makeResultCopyable(QLabel *label)
     QObject::connect(
         label, &QWidget::customContextMenuRequested, label,
         [label](const QPoint &pos) { showResultMenu(label, label->mapToGlobal(pos)); });
-}
-
-QMenu *koyomix::showResultMenu(QLabel *label, const QPoint &globalPos)
-{
-    auto *menu = new QMenu(label);
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    QAction *copy = menu->addAction(QStringLiteral("コピー(&C)"));
-    // An empty result has nothing to copy; copying it would only wipe the clipboard.
-    copy->setEnabled(!label->text().isEmpty());
-    QObject::connect(copy, &QAction::triggered, label, [label] { copyResult(label); });
-    menu->popup(globalPos);
-    return menu;
-}
-
-void koyomix::copyResult(const QLabel *label)
-{
-    const QString text = label->hasSelectedText() ? label->selectedText() : label->text();
-    if (!text.isEmpty())
-        QGuiApplication::clipboard()->setText(text);
 }
