@@ -41,9 +41,25 @@ std::optional<year_month_day> readDateText(QStringView text)
     return ymd;
 }
 
-QString zeroPadded(int value, int width)
+// value in decimal, at least `width` digits with leading zeros (QString::arg is several
+// times slower, and formatDate runs for every day of a sweep).
+void appendZeroPadded(QString &out, int number, int width)
 {
-    return QStringLiteral("%1").arg(value, width, 10, QLatin1Char('0'));
+    qint64 value = number;
+    if (value < 0) {
+        out += u'-';
+        value = -value;
+    }
+    char16_t digits[12];
+    int n = 0;
+    do {
+        digits[n++] = char16_t(u'0' + value % 10);
+        value /= 10;
+    } while (value > 0);
+    for (int i = n; i < width; ++i)
+        out += u'0';
+    while (n > 0)
+        out += QChar(digits[--n]);
 }
 
 } // namespace
@@ -105,13 +121,13 @@ QString formatDate(SerialDate date, QStringView pattern)
         while (i + run < pattern.size() && pattern[i + run] == c)
             ++run;
         if (c == u'y' && run == 4)
-            out += zeroPadded(y, 4);
+            appendZeroPadded(out, y, 4);
         else if ((c == u'm' || c == u'd') && run <= 2)
-            out += zeroPadded(c == u'm' ? m : d, int(run));
+            appendZeroPadded(out, c == u'm' ? m : d, int(run));
         else if (c == u'g' && run == 3)
             out += eraOfDate().name;
         else if (c == u'e' && run == 1)
-            out += QString::number(eraOfDate().year);
+            appendZeroPadded(out, eraOfDate().year, 1);
         else if (c == u'a' && run == 3)
             out += japaneseWeekdayName(weekday{date});
         else
