@@ -6,10 +6,10 @@
 //   startup_bench ROUNDS NAME=PROGRAM NAME=PROGRAM
 #include <xcb/xcb.h>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -61,6 +61,8 @@ bool runOnce(xcb_connection_t *conn, Program &program)
     const auto start = Clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
+        // Quiet: only the figures of this driver belong on the terminal.
+        freopen("/dev/null", "w", stderr);
         execl(program.path.c_str(), program.path.c_str(), static_cast<char *>(nullptr));
         _exit(127);
     }
@@ -132,7 +134,8 @@ int main(int argc, char *argv[])
         }
     }
 
-    std::printf("%-10s %8s %12s  (medians of %d runs)\n", "program", "map ms", "peak RSS KiB", rounds);
+    std::printf("%-10s %8s %12s  (medians of %d runs)\n", "program", "map ms", "peak RSS KiB",
+                rounds);
     for (const Program &program : programs)
         std::printf("%-10s %8.1f %12.0f\n", program.name.c_str(), median(program.millis),
                     median(program.maxrssKib));
