@@ -30,6 +30,8 @@ const QString kCredit = QStringLiteral("© 2026 Koyomix");
 
 } // namespace
 
+// A fixed frame: title, system menu and close button, no minimise or maximise (the
+// layout has one size only).
 Form1::Form1(QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
