@@ -1,20 +1,300 @@
+// The Koyomix window as built from its layout: start-up state, layout table, tab cycle,
+// maximum lengths, fonts and colours, labels that ignore clicks, and the notices.
 #include "app/form1.h"
+#include "windowprobe.h"
 
+#include <QClipboard>
+#include <QFontInfo>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
+#include <QToolTip>
+
+#include <memory>
+
+using namespace windowprobe;
 
 class TestForm1 : public QObject
 {
     Q_OBJECT
 
+private:
+    std::unique_ptr<Form1> m_form;
+    QList<std::tuple<QString, int, QString>> m_notices;
+
+    QWidget *child(const QString &name) { return m_form->findChild<QWidget *>(name); }
+    QLineEdit *field(const QString &name) { return m_form->findChild<QLineEdit *>(name); }
+    QColor pixelAt(int x, int y) { return m_form->grab().toImage().pixelColor(x, y); }
+
 private Q_SLOTS:
-    void startsWithFocusInOrdinalYear()
+    void init()
     {
-        Form1 form;
-        form.Form_Load();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QCOMPARE(form.focusWidget()->objectName(), QStringLiteral("Text4"));
-        QCOMPARE(form.RET(), 0);
+        m_notices.clear();
+        m_form = std::make_unique<Form1>();
+        m_form->setNoticeHandler([this](const QString &text, int style, const QString &title) {
+            m_notices.append({text, style, title});
+            return int(Form1::NoticeOk);
+        });
+        m_form->Form_Load();
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    }
+
+    void cleanup() { m_form.reset(); }
+
+    void startUpState()
+    {
+        QVERIFY(m_form->isVisible());
+        QCOMPARE(m_form->windowTitle(), QStringLiteral("Koyomix Ver.1.0"));
+        QCOMPARE(QApplication::focusWidget(), child(QStringLiteral("Text4")));
+        for (const char *name : {"Text1", "Text2", "Text3", "Text4", "Text5"})
+            QVERIFY2(field(QLatin1String(name))->text().isEmpty(), name);
+        for (const char *name : {"Label1", "Label2", "Label4", "Label5"})
+            QVERIFY2(m_form->findChild<QLabel *>(QLatin1String(name))->text().isEmpty(), name);
+        QCOMPARE(child(QStringLiteral("Command1"))->toolTip(),
+                 QStringLiteral("ボタンを押すとジュリアン暦に変換します"));
+        QCOMPARE(child(QStringLiteral("Command2"))->toolTip(),
+                 QStringLiteral("ボタンを押すとグレゴリオ暦に変換します"));
+        QCOMPARE(m_form->RET(), 0);
+        QCOMPARE(m_form->property("RET").toInt(), 0);
+    }
+
+    void aboutBoxThroughTheSeam()
+    {
+        auto *label6 = m_form->findChild<QLabel *>(QStringLiteral("Label6"));
+        QTest::mouseDClick(label6, Qt::LeftButton);
+        QCOMPARE(m_notices.size(), 1);
+        const auto [text, style, title] = m_notices.first();
+        QCOMPARE(text, QStringLiteral("Koyomix Ver.1.0\r\r") + label6->text());
+        QCOMPARE(style, 64);
+        QCOMPARE(title, QStringLiteral("Koyomix"));
+        QCOMPARE(m_form->RET(), qint16(Form1::NoticeOk));
+    }
+
+    void labelsIgnoreClicks_data()
+    {
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<bool>("doubleClick");
+        QTest::addColumn<int>("notices");
+        for (const char *name : {"Label1", "Label2", "Label3_0", "Label4", "Label5", "Label6"}) {
+            QTest::addRow("click on %s does nothing", name)
+                << QString::fromLatin1(name) << false << 0;
+            if (QByteArray(name) != "Label6")
+                QTest::addRow("double-click on %s does nothing", name)
+                    << QString::fromLatin1(name) << true << 0;
+        }
+        QTest::newRow("double-click on Label6 opens the about box only")
+            << QStringLiteral("Label6") << true << 1;
+    }
+
+    void labelsIgnoreClicks()
+    {
+        QFETCH(QString, label);
+        QFETCH(bool, doubleClick);
+        QFETCH(int, notices);
+        // A year the check would rewrite when Text4 lost the focus.
+        QTest::keyClicks(field(QStringLiteral("Text4")), QStringLiteral("12"));
+        const QString before = snapshot(*m_form);
+        if (doubleClick)
+            QTest::mouseDClick(child(label), Qt::LeftButton);
+        else
+            QTest::mouseClick(child(label), Qt::LeftButton);
+        QCOMPARE(m_notices.size(), notices);
+        QCOMPARE(snapshot(*m_form), before);
+        QCOMPARE(QApplication::focusWidget(), child(QStringLiteral("Text4")));
+    }
+
+    void layout_data() { layoutTable(); }
+
+    void layout()
+    {
+        QFETCH(QString, name);
+        QFETCH(QRect, geometry);
+        QFETCH(int, maxLength);
+        QFETCH(QString, requested);
+        QFETCH(QString, family);
+        QFETCH(double, points);
+        QFETCH(bool, bold);
+        QWidget *w = child(name);
+        QVERIFY(w);
+        QCOMPARE(w->geometry(), geometry);
+        if (maxLength > 0)
+            QCOMPARE(field(name)->maxLength(), maxLength);
+        // The layout names the fonts of the original desktop; Debian draws them with
+        // metric-compatible substitutes.
+        QCOMPARE(w->font().family(), requested);
+        const QFontInfo info(w->font());
+        QCOMPARE(info.family(), QFontInfo(QFont(family)).family());
+        QCOMPARE(info.pointSizeF(), points);
+        QCOMPARE(info.weight(), bold ? int(QFont::Bold) : int(QFont::Normal));
+        QVERIFY(!info.italic());
+    }
+
+    void windowIsFixed()
+    {
+        QCOMPARE(m_form->size(), QSize(374, 101));
+        QCOMPARE(m_form->minimumSize(), QSize(374, 101));
+        QCOMPARE(m_form->maximumSize(), QSize(374, 101));
+        const Qt::WindowFlags flags = m_form->windowFlags();
+        QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
+        QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+        QVERIFY(flags & Qt::WindowCloseButtonHint);
+        QVERIFY(!m_form->windowIcon().isNull());
+    }
+
+    void tabCycle()
+    {
+        const QStringList cycle = {QStringLiteral("Text1"),   QStringLiteral("Text2"),
+                                   QStringLiteral("Text3"),   QStringLiteral("Command1"),
+                                   QStringLiteral("Text4"),   QStringLiteral("Text5"),
+                                   QStringLiteral("Command2")};
+        child(cycle.first())->setFocus();
+        for (int i = 1; i <= cycle.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget()->objectName(), cycle[i % cycle.size()]);
+        }
+        for (int i = cycle.size() - 1; i >= 0; --i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+            QCOMPARE(QApplication::focusWidget()->objectName(), cycle[i]);
+        }
+    }
+
+    void maxLength_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("maxLength");
+        QTest::addColumn<bool>("pasted");
+        const QList<std::pair<const char *, int>> fields = {
+            {"Text1", 4}, {"Text2", 2}, {"Text3", 2}, {"Text4", 4}, {"Text5", 3}};
+        for (const auto &[name, length] : fields) {
+            QTest::addRow("%s takes %d typed characters", name, length)
+                << QString::fromLatin1(name) << length << false;
+            QTest::addRow("%s takes %d pasted characters", name, length)
+                << QString::fromLatin1(name) << length << true;
+        }
+    }
+
+    void maxLength()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, maxLength);
+        QFETCH(bool, pasted);
+        const QString tooLong = QStringLiteral("1234567");
+        QLineEdit *edit = field(name);
+        edit->setFocus();
+        if (pasted) {
+            QGuiApplication::clipboard()->setText(tooLong);
+            QTest::keySequence(edit, QKeySequence::Paste);
+        } else {
+            QTest::keyClicks(edit, tooLong);
+        }
+        QCOMPARE(edit->text(), tooLong.left(maxLength));
+    }
+
+    void colours_data()
+    {
+        QTest::addColumn<QPoint>("where");
+        QTest::addColumn<QColor>("colour");
+        const QColor window(192, 192, 192), button(192, 192, 255), result(224, 224, 224);
+        QTest::newRow("Command1 face in its BackColor") << QPoint(124, 60) << button;
+        QTest::newRow("Command2 face in its BackColor beside the hand")
+            << QPoint(124, 30) << button;
+        QTest::newRow("empty Label4 is grey") << QPoint(226, 10) << result;
+        QTest::newRow("empty Label5 is grey") << QPoint(366, 46) << result;
+        QTest::newRow("empty Label1 is grey") << QPoint(226, 58) << result;
+        QTest::newRow("empty Label2 is grey") << QPoint(366, 94) << result;
+        QTest::newRow("Label3_2 shows the window colour") << QPoint(63, 31) << window;
+        QTest::newRow("Label3_0 shows the window colour") << QPoint(63, 79) << window;
+        QTest::newRow("Label3_1 shows the window colour") << QPoint(95, 79) << window;
+        QTest::newRow("Label6 is transparent") << QPoint(88, 99) << window;
+        QTest::newRow("Text5 is drawn above Label3_2") << QPoint(60, 12) << QColor(Qt::white);
+        QTest::newRow("Text2 is drawn above Label3_0") << QPoint(60, 60) << QColor(Qt::white);
+    }
+
+    void colours()
+    {
+        QFETCH(QPoint, where);
+        QFETCH(QColor, colour);
+        QCOMPARE(pixelAt(where.x(), where.y()), colour);
+    }
+
+    void resultTextIsBlue()
+    {
+        auto *label1 = m_form->findChild<QLabel *>(QStringLiteral("Label1"));
+        label1->setText(QStringLiteral("2001/070"));
+        const QImage image = label1->grab().toImage();
+        int blue = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                blue += image.pixelColor(x, y) == QColor(0, 0, 255);
+        QVERIFY2(blue > 20, "no text painted in 0x00FF0000");
+    }
+
+    void japaneseHasGlyphs_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Command1 caption")
+            << QStringLiteral("Command1") << QStringLiteral("ジュリアン→");
+        QTest::newRow("Command2 caption")
+            << QStringLiteral("Command2") << QStringLiteral("グレゴリアン→");
+        QTest::newRow("era result in Label2")
+            << QStringLiteral("Label2") << QStringLiteral("平成13年3月11日 (日)");
+        QTest::newRow("era result in Label5")
+            << QStringLiteral("Label5") << QStringLiteral("令和元年5月1日 (水)");
+        QTest::newRow("digits in a field") << QStringLiteral("Text4") << QStringLiteral("２００１");
+    }
+
+    void japaneseHasGlyphs()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        // The window's own font must hold every character, without falling back.
+        const QFontMetrics metrics(child(name)->font());
+        for (const QChar c : text)
+            QVERIFY2(metrics.inFont(c), qPrintable(QStringLiteral("no glyph for ") + c));
+    }
+
+    void tooltipsHaveGlyphs()
+    {
+        for (const char *name : {"Command1", "Command2"})
+            QVERIFY2(drawsWithoutBoxes(child(QLatin1String(name))->toolTip(), QToolTip::font()),
+                     name);
+    }
+
+    // The real box behind ShowNotice, answered by the test.
+    void realNotice_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("style");
+        QTest::addColumn<int>("icon");
+        QTest::addColumn<int>("lines");
+        QTest::newRow("style 0 has no icon")
+            << QStringLiteral("数字をを入力してください") << 0 << int(QMessageBox::NoIcon) << 1;
+        QTest::newRow("style 64 has the information icon, CR CR reads as an empty line")
+            << QStringLiteral("Koyomix Ver.1.0\r\r年月日") << 64 << int(QMessageBox::Information)
+            << 3;
+    }
+
+    void realNotice()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, style);
+        QFETCH(int, icon);
+        QFETCH(int, lines);
+        m_form->setNoticeHandler({});
+        BoxSeen seen;
+        answerNextBox(&seen);
+        QCOMPARE(m_form->ShowNotice(text, style, QStringLiteral("Koyomix")), int(Form1::NoticeOk));
+        QVERIFY(seen.shown);
+        QCOMPARE(seen.parent, static_cast<QWidget *>(m_form.get()));
+        QCOMPARE(seen.title, QStringLiteral("Koyomix"));
+        QCOMPARE(seen.icon, icon);
+        QCOMPARE(seen.buttons, 1);
+        QVERIFY(seen.okWithoutIcon);
+        QCOMPARE(seen.text.split(QChar(10)).size(), lines);
+        QVERIFY(seen.drawsWithoutBoxes);
     }
 };
 

@@ -32,11 +32,17 @@ const QString kCredit = QStringLiteral("© 2026 Koyomix");
 
 } // namespace
 
+// A fixed frame: title, system menu and close button, no minimise or maximise (the
+// layout has one size only).
 Form1::Form1(QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
       m_ui(std::make_unique<Ui::Form1>())
 {
+    // The pictures are compiled into this static library; without this call the
+    // linker would drop them from the program.
+    Q_INIT_RESOURCE(koyomix);
     registerFontSubstitutions();
     m_ui->setupUi(this);
     koyomix::prepareForDesktop(*m_ui);

@@ -1,5 +1,56 @@
-// The two conversion buttons of Form1.
+// The two conversion buttons of Form1: read the fields, let the core decide, apply.
 #include "app/form1.h"
 
-void Form1::Command1_Click() {}
-void Form1::Command2_Click() {}
+#include "convert/conversion.h"
+#include "ui_form1.h"
+
+namespace {
+
+struct RowControls
+{
+    QLineEdit *year;
+    QLineEdit *month; // nullptr in the ordinal row
+    QLineEdit *day;
+    QLabel *first;
+    QLabel *second;
+};
+
+// On a failing click: the notice, RET, the focus, then the first and second label cleared.
+// On success the labels are overwritten in the same order.
+void apply(Form1 &form, const koyomix::Conversion &conversion, const RowControls &row)
+{
+    if (!conversion.notice.isEmpty()) {
+        form.setRET(static_cast<qint16>(
+            form.ShowNotice(conversion.notice, Form1::NoticePlain, QStringLiteral("Koyomix"))));
+        switch (conversion.focus) {
+        case koyomix::DateField::Year:
+            row.year->setFocus();
+            break;
+        case koyomix::DateField::Month:
+            row.month->setFocus();
+            break;
+        case koyomix::DateField::Day:
+            row.day->setFocus();
+            break;
+        case koyomix::DateField::None:
+            break;
+        }
+    }
+    row.first->setText(conversion.first);
+    row.second->setText(conversion.second);
+}
+
+} // namespace
+
+void Form1::Command1_Click()
+{
+    const auto conversion =
+        koyomix::calendarToOrdinal(m_ui->Text1->text(), m_ui->Text2->text(), m_ui->Text3->text());
+    apply(*this, conversion, {m_ui->Text1, m_ui->Text2, m_ui->Text3, m_ui->Label1, m_ui->Label2});
+}
+
+void Form1::Command2_Click()
+{
+    const auto conversion = koyomix::ordinalToCalendar(m_ui->Text4->text(), m_ui->Text5->text());
+    apply(*this, conversion, {m_ui->Text4, nullptr, m_ui->Text5, m_ui->Label4, m_ui->Label5});
+}

@@ -1,10 +1,49 @@
 #pragma once
 
+// Calendar days and the operations both conversions share. Every calendar form of the
+// program (the calendar date, the ordinal date, the era-style date) converts to and from
+// one day count, SerialDate; all day arithmetic is std::chrono's.
+
+#include <QString>
+#include <QStringView>
+
 #include <chrono>
+#include <optional>
 
 namespace koyomix {
 
-// A calendar day as a count of days since 1970-01-01.
+// A calendar day as a count of days since 1970-01-01 (proleptic Gregorian), no time of day.
 using SerialDate = std::chrono::sys_days;
+
+// The two result patterns of formatDate.
+inline constexpr char16_t kCalendarPattern[] = u"yyyy/mm/dd";
+inline constexpr char16_t kEraPattern[] = u"ggge年m月d日 (aaa)";
+
+// True for exactly four ASCII digits, "/", two digits, "/", two digits that name a real
+// day of the years 0001-9999 (the calendar has no year 0). Every other text is false:
+// blanks, other separators, short parts, full-width digits.
+bool isDateText(QStringView text);
+
+// The day that a text accepted by isDateText names; no value for any other text.
+std::optional<SerialDate> dateFromText(QStringView text);
+
+// The day year/month/day. Defined for year [-32767, 32767], month [1, 12], day [1, 31];
+// a day past the end of its month carries into the next month.
+SerialDate dateFromYMD(qint16 year, qint16 month, qint16 day);
+
+// The day n days after date (before it when n < 0).
+SerialDate addDays(SerialDate date, int n);
+
+// Days from `from` to `to`, negative when `to` is earlier.
+int daysBetween(SerialDate from, SerialDate to);
+
+// The Gregorian year of a day in the years [-32767, 32767].
+qint16 yearOf(SerialDate date);
+
+// The date written under a pattern read left to right. Tokens: yyyy (four-digit year),
+// mm / dd (two-digit month / day), m / d (month / day without leading zero), ggg (era
+// name), e (year of the era, the first year written 1), aaa (one-character weekday,
+// 日 to 土). Every other character, and a run of letters that is no token, is copied.
+QString formatDate(SerialDate date, QStringView pattern);
 
 } // namespace koyomix

@@ -1,0 +1,102 @@
+#include "convert/conversion.h"
+
+#include "dates/serialdate.h"
+
+#include <limits>
+#include <optional>
+
+namespace koyomix {
+
+namespace {
+
+Conversion noticeFor(const char16_t *text, DateField focus)
+{
+    return {QString::fromUtf16(text), focus, {}, {}};
+}
+
+Conversion impossibleDate()
+{
+    return noticeFor(kImpossibleDate, DateField::Year);
+}
+
+// A whole decimal number: an optional sign and ASCII digits, nothing else. The handlers
+// never trim, so blanks around the digits make a text that is no number.
+template <typename Int> std::optional<Int> wholeNumber(QStringView text)
+{
+    const QStringView digits = text.startsWith(u'-') || text.startsWith(u'+') ? text.mid(1) : text;
+    if (digits.isEmpty())
+        return std::nullopt;
+    for (QChar c : digits) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+    }
+    bool ok = false;
+    const qlonglong value = text.toLongLong(&ok);
+    if (!ok || value < std::numeric_limits<Int>::min() || value > std::numeric_limits<Int>::max())
+        return std::nullopt;
+    return static_cast<Int>(value);
+}
+
+} // namespace
+
+Conversion calendarToOrdinal(const QString &year, const QString &month, const QString &day)
+{
+    if (year.isEmpty() && month.isEmpty() && day.isEmpty())
+        return {};
+    if (year.isEmpty())
+        return noticeFor(kYearMissing, DateField::Year);
+    if (month.isEmpty())
+        return noticeFor(kMonthMissing, DateField::Month);
+    if (day.isEmpty())
+        return noticeFor(kDayMissing, DateField::Day);
+
+    const QString dateText = year + u'/' + month + u'/' + day;
+    // Taken before the validity test. A year text that is no year (only left in a field
+    // whose check refused it) gives no start of year: that is an impossible date too.
+    const std::optional<SerialDate> startOfYear = dateFromText(year + QStringLiteral("/01/01"));
+    if (!startOfYear || !isDateText(dateText))
+        return impossibleDate();
+
+    const SerialDate date = *dateFromText(dateText);
+    // [1, 366], written with leading zeros to three digits.
+    const int dayNumber = daysBetween(*startOfYear, date) + 1;
+    QString dayText = QString::number(dayNumber);
+    dayText.prepend(QString(qMax(0, 3 - int(dayText.size())), u'0'));
+    return {{}, DateField::None, year + u'/' + dayText, formatDate(date, kEraPattern)};
+}
+
+Conversion ordinalToCalendar(const QString &year, const QString &dayOfYear)
+{
+    if (year.isEmpty() && dayOfYear.isEmpty())
+        return {};
+    if (year.isEmpty())
+        return noticeFor(kYearMissing, DateField::Year);
+    if (dayOfYear.isEmpty())
+        return noticeFor(kDayMissing, DateField::Day);
+
+    // A year that is no whole 16-bit number, or a day text that is no number, can only be
+    // left in a field whose check refused it; it is answered as an impossible date.
+    // -32768 is the one 16-bit year std::chrono::year cannot hold.
+    const std::optional<qint16> yearNumber = wholeNumber<qint16>(year);
+    const std::optional<int> dayNumber = wholeNumber<int>(dayOfYear);
+    if (!yearNumber || *yearNumber < int(std::chrono::year::min()) || !dayNumber)
+        return impossibleDate();
+
+    const SerialDate firstDay = dateFromYMD(*yearNumber, 1, 1);
+    const SerialDate result = addDays(addDays(firstDay, *dayNumber), -1);
+    // Only the years 0001-9999 are written (four-digit yyyy); a day number that carries
+    // the date outside them, or outside what std::chrono::year holds, is impossible.
+    using namespace std::chrono;
+    if (result < SerialDate{std::chrono::year{1} / January / 1} ||
+        result > SerialDate{std::chrono::year{9999} / December / 31})
+        return impossibleDate();
+    // Compared as texts: a year written otherwise than its plain decimal form (leading
+    // zero, sign) is impossible, like a day number that carried into another year.
+    if (year != QString::number(yearOf(result)))
+        return impossibleDate();
+
+    return {
+        {}, DateField::None, formatDate(result, kCalendarPattern), formatDate(result, kEraPattern)};
+}
+
+} // namespace koyomix

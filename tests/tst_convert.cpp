@@ -1,0 +1,179 @@
+#include "app/form1.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+
+namespace {
+
+const QString kYear = QStringLiteral("年を入力してください");
+const QString kMonth = QStringLiteral("月を入力してください");
+const QString kDay = QStringLiteral("日を入力してください");
+const QString kImpossible = QStringLiteral("有効な日付ではありません");
+constexpr int kAnswer = 7; // what the recorded user answers a notice with; RET must take it
+constexpr qint16 kRetBefore = 42;
+
+// Lets a field's FocusIn add a line to the log while the handler runs.
+class FocusLog : public QObject
+{
+public:
+    explicit FocusLog(std::function<void(QObject *)> onFocusIn) : m_onFocusIn(std::move(onFocusIn))
+    {
+    }
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::FocusIn)
+            m_onFocusIn(watched);
+        return false;
+    }
+
+private:
+    std::function<void(QObject *)> m_onFocusIn;
+};
+
+} // namespace
+
+// One click of a button on a real, active Form1. Every effect is logged in the order it
+// happens, each with RET, the focus and both result captions at that moment.
+class TestConvert : public QObject
+{
+    Q_OBJECT
+
+    void click(int button)
+    {
+        QFETCH(QStringList, texts);
+        QFETCH(QString, notice);
+        QFETCH(QString, focus); // empty: nobody gets the focus
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        const QStringList fields =
+            button == 1 ? QStringList{"Text1", "Text2", "Text3"} : QStringList{"Text4", "Text5"};
+        const QStringList own =
+            button == 1 ? QStringList{"Label1", "Label2"} : QStringList{"Label4", "Label5"};
+        const QStringList other =
+            button == 1 ? QStringList{"Label4", "Label5"} : QStringList{"Label1", "Label2"};
+        Form1 form;
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        if (QWidget *w = QApplication::focusWidget())
+            w->clearFocus();
+        const auto label = [&](const QString &name) { return form.findChild<QLabel *>(name); };
+        for (int i = 0; i < texts.size(); ++i) {
+            auto *field = form.findChild<QLineEdit *>(fields[i]);
+            field->setMaxLength(32767); // longer texts come only from code; survive them too
+            field->setText(texts[i]);
+        }
+        for (const QString &name : own + other)
+            label(name)->setText("old " + name);
+        form.setRET(kRetBefore);
+
+        QStringList log;
+        const auto state = [&] {
+            const QWidget *f = QApplication::focusWidget();
+            return QStringLiteral(" | RET=%1 focus=%2 %3 %4")
+                .arg(QString::number(form.RET()), f ? f->objectName() : QString(),
+                     label(own[0])->text(), label(own[1])->text());
+        };
+        form.setNoticeHandler([&](const QString &text, int style, const QString &title) {
+            log << QStringLiteral("notice %1 %2 %3").arg(text).arg(style).arg(title) + state();
+            return kAnswer;
+        });
+        FocusLog focusLog([&](QObject *field) { log << "focus " + field->objectName() + state(); });
+        for (const QString &name : fields)
+            form.findChild<QLineEdit *>(name)->installEventFilter(&focusLog);
+
+        button == 1 ? form.Command1_Click() : form.Command2_Click();
+
+        // Notice, then RET, then the focus, and only then are the old captions cleared.
+        const QString old = QStringLiteral("old %1 old %2").arg(own[0], own[1]);
+        const QStringList expected =
+            notice.isEmpty() ? QStringList()
+                             : QStringList{QStringLiteral("notice %1 0 Koyomix | RET=%2 focus= %3")
+                                               .arg(notice, QString::number(kRetBefore), old),
+                                           QStringLiteral("focus %1 | RET=%2 focus=%1 %3")
+                                               .arg(focus, QString::number(kAnswer), old)};
+        QCOMPARE(log, expected);
+        QCOMPARE(form.RET(), notice.isEmpty() ? kRetBefore : qint16(kAnswer));
+        QCOMPARE(QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "",
+                 focus);
+        QCOMPARE(label(own[0])->text(), first);
+        QCOMPARE(label(own[1])->text(), second);
+        for (const QString &name : other)
+            QCOMPARE(label(name)->text(), "old " + name);
+        for (int i = 0; i < texts.size(); ++i)
+            QCOMPARE(form.findChild<QLineEdit *>(fields[i])->text(), texts[i]);
+    }
+
+    static void columns()
+    {
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<QString>("notice");
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+    }
+    // A click that clears both labels, after the notice (if any) and the focus move.
+    static void fails(const char *row, const QStringList &texts, const QString &notice = {},
+                      const char *focus = "")
+    {
+        QTest::newRow(row) << texts << notice << QString::fromLatin1(focus) << QString()
+                           << QString();
+    }
+    static void gives(const char *row, const QStringList &texts, const char *first,
+                      const char *second)
+    {
+        QTest::newRow(row) << texts << QString() << QString() << QString::fromLatin1(first)
+                           << QString::fromUtf8(second);
+    }
+
+private Q_SLOTS:
+    void command1_data()
+    {
+        columns();
+        fails("all empty: labels cleared, no notice", QStringList{"", "", ""});
+        fails("only the year empty", {"", "03", "11"}, kYear, "Text1");
+        fails("only the month empty", {"2001", "", "11"}, kMonth, "Text2");
+        fails("only the day empty", {"2001", "03", ""}, kDay, "Text3");
+        fails("year and day empty: only the year told", {"", "03", ""}, kYear, "Text1");
+        fails("2001 is not leap", {"2001", "02", "29"}, kImpossible, "Text1");
+        fails("a blank month counts as filled", {"2001", " ", "11"}, kImpossible, "Text1");
+        fails("unchecked: blank year", {" ", "03", "11"}, kImpossible, "Text1");
+        fails("unchecked: letters", {"abcd", "ef", "gh"}, kImpossible, "Text1");
+        fails("unchecked: five-digit year", {"12345", "03", "11"}, kImpossible, "Text1");
+        fails("unchecked: year 0000", {"0000", "03", "11"}, kImpossible, "Text1");
+        fails("unchecked: year -1", {"-1", "03", "11"}, kImpossible, "Text1");
+        gives("11 March 2001", QStringList{"2001", "03", "11"}, "2001/070", "平成13年3月11日 (日)");
+        gives("unchecked 1899 is still a day", QStringList{"1899", "12", "31"}, "1899/365",
+              "明治32年12月31日 (日)");
+    }
+    void command1() { click(1); }
+
+    void command2_data()
+    {
+        columns();
+        fails("both empty: labels cleared, no notice", QStringList{"", ""});
+        fails("year missing", {"", "070"}, kYear, "Text4");
+        fails("day missing", {"2001", ""}, kDay, "Text5");
+        fails("day 366 of 2001, focus on the year", {"2001", "366"}, kImpossible, "Text4");
+        fails("year with a leading zero", {"02001", "070"}, kImpossible, "Text4");
+        fails("unchecked: blank year", {" ", "070"}, kImpossible, "Text4");
+        fails("unchecked: blank day", {"2001", "   "}, kImpossible, "Text4");
+        fails("unchecked: letters", {"abcd", "efg"}, kImpossible, "Text4");
+        fails("unchecked: year 0000", {"0000", "001"}, kImpossible, "Text4");
+        fails("unchecked: year -1", {"-1", "001"}, kImpossible, "Text4");
+        fails("unchecked: year 32768 is beyond 16 bits", {"32768", "001"}, kImpossible, "Text4");
+        fails("unchecked: year -32768", {"-32768", "001"}, kImpossible, "Text4");
+        fails("unchecked: five-digit year", {"12345", "001"}, kImpossible, "Text4");
+        fails("unchecked: day beyond 32 bits", {"2001", "99999999999"}, kImpossible, "Text4");
+        fails("unchecked: day number 65536 years on wraps chrono year", {"2001", "23936602"},
+              kImpossible, "Text4");
+        gives("day 070 of 2001", QStringList{"2001", "070"}, "2001/03/11", "平成13年3月11日 (日)");
+        gives("unchecked year 999 is still a day", QStringList{"999", "001"}, "0999/01/01",
+              "長徳5年1月1日 (火)");
+    }
+    void command2() { click(2); }
+};
+
+QTEST_MAIN(TestConvert)
+#include "tst_convert.moc"

@@ -1,0 +1,217 @@
+#include "convert/conversion.h"
+#include "dates/serialdate.h"
+
+#include <QTest>
+
+using namespace std::chrono;
+using koyomix::SerialDate;
+
+namespace {
+
+SerialDate ymd(int y, unsigned m, unsigned d)
+{
+    return SerialDate{year{y} / month{m} / day{d}};
+}
+
+} // namespace
+
+class TestDates : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void isDateText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("2000 is leap (divisible by 400)") << "2000/02/29" << true;
+        QTest::newRow("2400 is leap (divisible by 400)") << "2400/02/29" << true;
+        QTest::newRow("1900 is not leap (divisible by 100)") << "1900/02/29" << false;
+        QTest::newRow("2100 is not leap (divisible by 100)") << "2100/02/29" << false;
+        QTest::newRow("2001 is not leap") << "2001/02/29" << false;
+        QTest::newRow("2004 is leap (divisible by 4)") << "2004/02/29" << true;
+        QTest::newRow("February never has a 30th") << "2000/02/30" << false;
+        const int lengths[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+        for (int m = 1; m <= 12; ++m) {
+            const QString prefix = QStringLiteral("2001/%1/").arg(m, 2, 10, QLatin1Char('0'));
+            QTest::addRow("month %d ends on day %d", m, lengths[m - 1])
+                << prefix + QString::number(lengths[m - 1]) << true;
+            QTest::addRow("month %d has no day %d", m, lengths[m - 1] + 1)
+                << prefix + QString::number(lengths[m - 1] + 1) << false;
+        }
+        QTest::newRow("month 13") << "2001/13/10" << false;
+        QTest::newRow("day 00") << "2001/03/00" << false;
+        QTest::newRow("year 0000 does not exist") << "0000/03/11" << false;
+        QTest::newRow("empty") << "" << false;
+        QTest::newRow("blank in the month") << "2001/ 3/11" << false;
+        QTest::newRow("trailing blank") << "2001/03/11 " << false;
+        QTest::newRow("dash separators") << "2001-03-11" << false;
+        QTest::newRow("one-digit month") << "2001/3/11" << false;
+        QTest::newRow("five-digit year") << "12001/03/11" << false;
+        QTest::newRow("full-width digits") << QStringLiteral("２００１/03/11") << false;
+    }
+    void isDateText()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, accepted);
+        QCOMPARE(koyomix::isDateText(text), accepted);
+        QCOMPARE(koyomix::dateFromText(text).has_value(), accepted);
+    }
+
+    void arithmetic()
+    {
+        using namespace koyomix;
+        QCOMPARE(daysBetween(ymd(2001, 1, 1), ymd(2001, 3, 11)), 69);
+        QCOMPARE(daysBetween(ymd(2001, 3, 11), ymd(2001, 1, 1)), -69);
+        QCOMPARE(yearOf(addDays(addDays(dateFromYMD(2001, 1, 1), 366), -1)), qint16(2002));
+        QCOMPARE(addDays(addDays(dateFromYMD(2999, 1, 1), 366), -1), ymd(3000, 1, 1));
+        QCOMPARE(addDays(dateFromYMD(1900, 1, 1), -1), ymd(1899, 12, 31));
+        QCOMPARE(formatDate(ymd(2001, 1, 5), kCalendarPattern), QStringLiteral("2001/01/05"));
+        QCOMPARE(formatDate(ymd(999, 3, 1), u"[yyyy] yy x"), QStringLiteral("[0999] yy x"));
+    }
+
+    void eraStyle_data()
+    {
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("first day of the range") << "1900/01/01"
+                                                << "明治33年1月1日 (月)";
+        QTest::newRow("last day of Meiji") << "1912/07/29"
+                                           << "明治45年7月29日 (月)";
+        QTest::newRow("Taisho 1 is written 1, not gannen") << "1912/07/30"
+                                                           << "大正1年7月30日 (火)";
+        QTest::newRow("last day of Taisho") << "1926/12/24"
+                                            << "大正15年12月24日 (金)";
+        QTest::newRow("Showa 1 starts 25 December") << "1926/12/25"
+                                                    << "昭和1年12月25日 (土)";
+        QTest::newRow("last day of Showa") << "1989/01/07"
+                                           << "昭和64年1月7日 (土)";
+        QTest::newRow("Heisei 1 starts 8 January") << "1989/01/08"
+                                                   << "平成1年1月8日 (日)";
+        QTest::newRow("Heisei 31 is the last day before Reiwa") << "2019/04/30"
+                                                                << "平成31年4月30日 (火)";
+        QTest::newRow("Reiwa 1 starts 1 May 2019") << "2019/05/01"
+                                                   << "令和1年5月1日 (水)";
+        QTest::newRow("last day of the range") << "2999/12/31"
+                                               << "令和981年12月31日 (火)";
+        QTest::newRow("Friday, no leading zeros") << "2001/01/05"
+                                                  << "平成13年1月5日 (金)";
+    }
+    void eraStyle()
+    {
+        QFETCH(QString, date);
+        QFETCH(QString, text);
+        QCOMPARE(koyomix::formatDate(*koyomix::dateFromText(date), koyomix::kEraPattern), text);
+    }
+
+    void calendarToOrdinal_data()
+    {
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<QString>("ordinal");
+        QTest::newRow("first day") << "2001/01/01"
+                                   << "2001/001";
+        QTest::newRow("day 9 gets two zeros") << "2001/01/09"
+                                              << "2001/009";
+        QTest::newRow("day 70 gets one zero") << "2001/03/11"
+                                              << "2001/070";
+        QTest::newRow("day 100 stays") << "2001/04/10"
+                                       << "2001/100";
+        QTest::newRow("29 February 2000") << "2000/02/29"
+                                          << "2000/060";
+        QTest::newRow("29 February 2400") << "2400/02/29"
+                                          << "2400/060";
+        QTest::newRow("end of a leap year") << "2000/12/31"
+                                            << "2000/366";
+        QTest::newRow("end of a common year") << "2001/12/31"
+                                              << "2001/365";
+    }
+    void calendarToOrdinal()
+    {
+        QFETCH(QString, date);
+        QFETCH(QString, ordinal);
+        const auto result = koyomix::calendarToOrdinal(date.left(4), date.mid(5, 2), date.mid(8));
+        QCOMPARE(result.first, ordinal);
+        QCOMPARE(result.notice, QString());
+    }
+
+    void ordinalToCalendar_data()
+    {
+        QTest::addColumn<QString>("ordinal");
+        QTest::addColumn<QString>("date"); // empty: an impossible date
+        QTest::newRow("day 70 of 2001") << "2001/070"
+                                        << "2001/03/11";
+        QTest::newRow("day 1") << "2001/001"
+                               << "2001/01/01";
+        QTest::newRow("day 365 of a common year") << "2001/365"
+                                                  << "2001/12/31";
+        QTest::newRow("no day 366 in a common year") << "2001/366"
+                                                     << "";
+        QTest::newRow("day 366 of 2000, leap") << "2000/366"
+                                               << "2000/12/31";
+        QTest::newRow("day 365 of 1900") << "1900/365"
+                                         << "1900/12/31";
+        QTest::newRow("1900 is not leap: no day 366") << "1900/366"
+                                                      << "";
+        QTest::newRow("day 60 of leap 2004") << "2004/060"
+                                             << "2004/02/29";
+        QTest::newRow("day 60 of common 2003") << "2003/060"
+                                               << "2003/03/01";
+        QTest::newRow("day 365 of 2999") << "2999/365"
+                                         << "2999/12/31";
+        QTest::newRow("day 366 of 2999 would be in 3000") << "2999/366"
+                                                          << "";
+        QTest::newRow("day 000 falls in the year before") << "2001/000"
+                                                          << "";
+    }
+    void ordinalToCalendar()
+    {
+        QFETCH(QString, ordinal);
+        QFETCH(QString, date);
+        const auto result = koyomix::ordinalToCalendar(ordinal.left(4), ordinal.mid(5));
+        QCOMPARE(result.first, date);
+        QCOMPARE(result.notice.isEmpty(), !date.isEmpty());
+    }
+
+    // Every day of the range through the steps the two buttons take.
+    void sweepWholeRange()
+    {
+        const QString weekdays = QStringLiteral("日月火水木金土");
+        QString prevEra;
+        int prevEraYear = 0, prevDayNumber = 0, prevWeekday = -1, count = 0;
+        for (SerialDate d = ymd(1900, 1, 1); d <= ymd(2999, 12, 31); d += days{1}, ++count) {
+            const QString text = koyomix::formatDate(d, koyomix::kCalendarPattern);
+            QVERIFY2(koyomix::dateFromText(text) == d, qPrintable(text));
+            const auto ordinal =
+                koyomix::calendarToOrdinal(text.left(4), text.mid(5, 2), text.mid(8, 2));
+            const auto back = koyomix::ordinalToCalendar(text.left(4), ordinal.first.mid(5));
+            QCOMPARE(back.first, text);
+            QCOMPARE(back.second, ordinal.second);
+
+            const bool newYear = text.endsWith(u"/01/01");
+            const int dayNumber = ordinal.first.mid(5).toInt();
+            QCOMPARE(dayNumber, newYear ? 1 : prevDayNumber + 1);
+
+            // "<era name><era year>年m月d日 (<weekday>)"
+            const QString &era = ordinal.second;
+            qsizetype nameEnd = 0;
+            while (nameEnd < era.size() && !(era[nameEnd] >= u'0' && era[nameEnd] <= u'9'))
+                ++nameEnd;
+            const QString eraName = era.left(nameEnd);
+            const int eraYear = era.mid(nameEnd, era.indexOf(u'年') - nameEnd).toInt();
+            const int weekday = weekdays.indexOf(era.at(era.size() - 2));
+            QVERIFY2(!eraName.isEmpty() && weekday >= 0 && era.endsWith(u')'), qPrintable(era));
+            if (count > 0) {
+                QCOMPARE(weekday, (prevWeekday + 1) % 7);
+                QCOMPARE(eraYear, eraName != prevEra ? 1 : prevEraYear + (newYear ? 1 : 0));
+            }
+            prevEra = eraName;
+            prevEraYear = eraYear;
+            prevDayNumber = dayNumber;
+            prevWeekday = weekday;
+        }
+        QCOMPARE(count, 401767);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDates)
+#include "tst_dates.moc"

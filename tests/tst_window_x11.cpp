@@ -1,0 +1,133 @@
+// The window on a real X server with a window manager: start-up focus, the client area
+// and frame hints the window manager sees, a refused resize, the about box on screen, and
+// a screenshot for people to look at (koyomix-x11.png in the test's working directory).
+#include "app/form1.h"
+#include "windowprobe.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QTest>
+
+using namespace windowprobe;
+
+namespace {
+
+QString x11Tool(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished();
+    return QString::fromLocal8Bit(process.readAllStandardOutput());
+}
+
+// The client area as the X server holds it.
+QSize clientSize(const QWidget &window)
+{
+    const QString info = x11Tool(QStringLiteral("xwininfo"),
+                                 {QStringLiteral("-id"), QString::number(window.winId())});
+    const auto number = [&info](const char *key) {
+        return QRegularExpression(QLatin1String(key) + QStringLiteral(":\\s+(\\d+)"))
+            .match(info)
+            .captured(1)
+            .toInt();
+    };
+    return {number("Width"), number("Height")};
+}
+
+class FocusOutCounter : public QObject
+{
+public:
+    int count = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        count += event->type() == QEvent::FocusOut;
+        return false;
+    }
+};
+
+} // namespace
+
+class TestWindowX11 : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void startUpOnScreen()
+    {
+        Form1 form;
+        FocusOutCounter focusOuts;
+        for (QLineEdit *field : form.findChildren<QLineEdit *>())
+            field->installEventFilter(&focusOuts);
+        form.Form_Load();
+        QCOMPARE(form.focusWidget()->objectName(), QStringLiteral("Text4"));
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Text4"));
+        QCOMPARE(focusOuts.count, 0);
+
+        const QString id = QString::number(form.winId());
+        QVERIFY(x11Tool(QStringLiteral("xprop"),
+                        {QStringLiteral("-id"), id, QStringLiteral("_NET_WM_NAME")})
+                    .contains(QStringLiteral("\"Koyomix Ver.1.0\"")));
+        QCOMPARE(clientSize(form), QSize(374, 101));
+
+        // Motif hints: functions and decorations without minimise (0x08, 0x20) or
+        // maximise (0x10, 0x40).
+        const QString motif = x11Tool(QStringLiteral("xprop"), {QStringLiteral("-id"), id,
+                                                                QStringLiteral("_MOTIF_WM_HINTS")});
+        const QStringList hints = motif.section(QLatin1Char('='), 1).split(QLatin1Char(','));
+        QCOMPARE(hints.size(), 5);
+        QCOMPARE(hints[1].trimmed().toUInt(nullptr, 16) & 0x18u, 0u);
+        QCOMPARE(hints[2].trimmed().toUInt(nullptr, 16) & 0x60u, 0u);
+
+        // What the window manager then allows: neither resizing nor maximising.
+        const QString allowed =
+            x11Tool(QStringLiteral("xprop"),
+                    {QStringLiteral("-id"), id, QStringLiteral("_NET_WM_ALLOWED_ACTIONS")});
+        QVERIFY(allowed.contains(QStringLiteral("_NET_WM_ACTION_CLOSE")));
+        QVERIFY(!allowed.contains(QStringLiteral("_NET_WM_ACTION_RESIZE")));
+        QVERIFY(!allowed.contains(QStringLiteral("_NET_WM_ACTION_MAXIMIZE")));
+
+        x11Tool(QStringLiteral("xdotool"),
+                {QStringLiteral("windowsize"), id, QStringLiteral("600"), QStringLiteral("300")});
+        form.resize(600, 300);
+        QTest::qWait(300);
+        QCOMPARE(form.size(), QSize(374, 101));
+        QCOMPARE(clientSize(form), QSize(374, 101));
+
+        const QImage shot =
+            form.screen()
+                ->grabWindow(0, form.frameGeometry().x(), form.frameGeometry().y(),
+                             form.frameGeometry().width(), form.frameGeometry().height())
+                .toImage();
+        QVERIFY(shot.save(QDir::current().filePath(QStringLiteral("koyomix-x11.png"))));
+        QCOMPARE(shot.pixelColor(shot.width() - 10, shot.height() - 10), QColor(224, 224, 224));
+    }
+
+    void aboutBoxOnScreen()
+    {
+        Form1 form;
+        form.Form_Load();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        BoxSeen seen;
+        answerNextBox(&seen);
+        auto *label6 = form.findChild<QLabel *>(QStringLiteral("Label6"));
+        QTest::mouseDClick(label6, Qt::LeftButton);
+        QVERIFY(seen.shown);
+        QCOMPARE(seen.parent, static_cast<QWidget *>(&form));
+        QCOMPARE(seen.title, QStringLiteral("Koyomix"));
+        QCOMPARE(seen.icon, int(QMessageBox::Information));
+        QCOMPARE(seen.buttons, 1);
+        QVERIFY(seen.okWithoutIcon);
+        QCOMPARE(seen.text.split(QLatin1Char('\n')),
+                 QStringList({QStringLiteral("Koyomix Ver.1.0"), QString(), label6->text()}));
+        QCOMPARE(form.RET(), qint16(Form1::NoticeOk));
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Text4"));
+    }
+};
+
+QTEST_MAIN(TestWindowX11)
+#include "tst_window_x11.moc"

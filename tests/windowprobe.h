@@ -1,0 +1,129 @@
+#pragma once
+// Helpers shared by the window tests: the layout table, a snapshot of every text of the
+// window, a glyph check, and a watcher that inspects and answers the next message box.
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QGlyphRun>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTest>
+#include <QTextLayout>
+#include <QTimer>
+
+namespace windowprobe {
+
+inline void layoutTable()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<int>("maxLength");
+    QTest::addColumn<QString>("requested");
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<double>("points");
+    QTest::addColumn<bool>("bold");
+    const QString gothic = QStringLiteral("IPAPGothic");
+    const auto row = [](const char *what, const char *name, QRect r, int maxLength,
+                        const QString &family, double points, bool bold) {
+        const QString requested = family == QLatin1String("IPAPGothic")
+                                      ? QStringLiteral("ＭＳ Ｐゴシック")
+                                      : QStringLiteral("Arial");
+        QTest::addRow("%s %s", name, what)
+            << QString::fromLatin1(name) << r << maxLength << requested << family << points << bold;
+    };
+    row("ordinal year field", "Text4", {8, 8, 41, 19}, 4, gothic, 9.75, false);
+    row("separator in the ordinal row", "Label3_2", {48, 8, 17, 25}, 0, gothic, 14.25, false);
+    row("day-of-year field", "Text5", {56, 8, 33, 19}, 3, gothic, 9.75, false);
+    row("button to the calendar date", "Command2", {120, 8, 97, 25}, 0, gothic, 8.25, true);
+    row("calendar date result", "Label4", {224, 8, 145, 17}, 0, gothic, 12, true);
+    row("era result of the ordinal row", "Label5", {224, 32, 145, 17}, 0, gothic, 9.75, false);
+    row("calendar year field", "Text1", {8, 56, 41, 19}, 4, gothic, 9.75, false);
+    row("first separator of the calendar row", "Label3_0", {48, 56, 17, 25}, 0, gothic, 14.25,
+        false);
+    row("month field", "Text2", {56, 56, 25, 19}, 2, gothic, 9.75, false);
+    row("second separator of the calendar row", "Label3_1", {80, 56, 17, 25}, 0, gothic, 14.25,
+        false);
+    row("day field", "Text3", {88, 56, 25, 19}, 2, gothic, 9.75, false);
+    row("button to the ordinal date", "Command1", {120, 56, 97, 25}, 0, gothic, 8.25, true);
+    row("ordinal date result", "Label1", {224, 56, 145, 17}, 0, gothic, 12, true);
+    row("era result of the calendar row", "Label2", {224, 80, 145, 17}, 0, gothic, 9.75, false);
+    row("credit line", "Label6", {0, 88, 89, 17}, 0, QStringLiteral("Liberation Sans"), 8.25,
+        false);
+}
+
+// Every field text and label caption of the window, by control name.
+inline QString snapshot(const QWidget &window)
+{
+    QString all;
+    for (const QLineEdit *edit : window.findChildren<QLineEdit *>())
+        all += edit->objectName() + QLatin1Char('=') + edit->text() + QLatin1Char(';');
+    for (const QLabel *label : window.findChildren<QLabel *>())
+        all += label->objectName() + QLatin1Char('=') + label->text() + QLatin1Char(';');
+    return all;
+}
+
+// True when no character of the text is drawn as the missing-glyph box, fallback fonts
+// included.
+inline bool drawsWithoutBoxes(const QString &text, const QFont &font)
+{
+    QTextLayout layout(text, font);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    const QList<QGlyphRun> runs = layout.glyphRuns();
+    for (const QGlyphRun &run : runs)
+        for (const quint32 glyph : run.glyphIndexes())
+            if (glyph == 0)
+                return false;
+    return !runs.isEmpty();
+}
+
+struct BoxSeen
+{
+    bool shown = false;
+    QWidget *parent = nullptr;
+    QString title;
+    QString text;
+    int icon = -1;
+    int buttons = 0;
+    bool okWithoutIcon = false;
+    bool drawsWithoutBoxes = false;
+};
+
+// Waits (up to 5 s) for the next modal message box, records what it shows, and presses
+// its OK button with the mouse.
+inline void answerNextBox(BoxSeen *seen)
+{
+    auto *timer = new QTimer(qApp);
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, timer, [seen, timer, tries = 0]() mutable {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if ((!box || !box->isVisible()) && ++tries < 250)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        if (!box)
+            return;
+        seen->shown = true;
+        seen->parent = box->parentWidget();
+        seen->title = box->windowTitle();
+        seen->text = box->text();
+        seen->icon = box->icon();
+        seen->buttons = box->buttons().size();
+        QAbstractButton *ok = box->button(QMessageBox::Ok);
+        seen->okWithoutIcon = ok && ok->icon().isNull();
+        const auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+        seen->drawsWithoutBoxes = label != nullptr;
+        for (const QString &line : box->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            seen->drawsWithoutBoxes =
+                seen->drawsWithoutBoxes && drawsWithoutBoxes(line, label->font());
+        if (ok)
+            QTest::mouseClick(ok, Qt::LeftButton);
+        else
+            box->reject();
+    });
+    timer->start();
+}
+
+} // namespace windowprobe
