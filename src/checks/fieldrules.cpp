@@ -28,26 +28,57 @@ bool isAnyDigit(QChar c)
 } // namespace
 
 namespace rules {
-const FieldRule chkYYYY{u"Text1",          u"strYYYY", digitNotice, kYearLengths,
-                        kYearLengthNotice, u"1899",    u"3000",     kYearRangeNotice};
-const FieldRule chkMM{u"Text2",
-                      u"strMM",
-                      digitNotice,
-                      kTwoDigitLengths,
-                      u"月は２桁で入力してください",
-                      u"00",
-                      u"13",
-                      u"月は１月～１２月までです"};
+const FieldRule chkYYYY{
+    .field = u"Text1",
+    .parameter = u"strYYYY",
+    .numericNotice = digitNotice,
+    .lengths = kYearLengths,
+    .lengthNotice = kYearLengthNotice,
+    .low = u"1899",
+    .high = u"3000",
+    .rangeNotice = kYearRangeNotice,
+};
+const FieldRule chkMM{
+    .field = u"Text2",
+    .parameter = u"strMM",
+    .numericNotice = digitNotice,
+    .lengths = kTwoDigitLengths,
+    .lengthNotice = u"月は２桁で入力してください",
+    .low = u"00",
+    .high = u"13",
+    .rangeNotice = u"月は１月～１２月までです",
+};
 const FieldRule chkDD{
-    u"Text3", u"strDD", digitNotice,    kTwoDigitLengths, u"日は２桁で入力してください",
-    u"00",    u"32",    kDayRangeNotice};
+    .field = u"Text3",
+    .parameter = u"strDD",
+    .numericNotice = digitNotice,
+    .lengths = kTwoDigitLengths,
+    .lengthNotice = u"日は２桁で入力してください",
+    .low = u"00",
+    .high = u"32",
+    .rangeNotice = kDayRangeNotice,
+};
 // The ordinal year's numeric notice doubles the を; its digit notice does not.
-const FieldRule chkYYYY2{u"Text4",     u"strYYYY",        u"数字をを入力してください",
-                         kYearLengths, kYearLengthNotice, u"1899",
-                         u"3000",      kYearRangeNotice};
+const FieldRule chkYYYY2{
+    .field = u"Text4",
+    .parameter = u"strYYYY",
+    .numericNotice = u"数字をを入力してください",
+    .lengths = kYearLengths,
+    .lengthNotice = kYearLengthNotice,
+    .low = u"1899",
+    .high = u"3000",
+    .rangeNotice = kYearRangeNotice,
+};
 const FieldRule chkDDD{
-    u"Text5", u"strDD", digitNotice,    kDayOfYearLengths, u"日は３桁で入力してください",
-    u"000",   u"367",   kDayRangeNotice};
+    .field = u"Text5",
+    .parameter = u"strDD",
+    .numericNotice = digitNotice,
+    .lengths = kDayOfYearLengths,
+    .lengthNotice = u"日は３桁で入力してください",
+    .low = u"000",
+    .high = u"367",
+    .rangeNotice = kDayRangeNotice,
+};
 } // namespace rules
 
 QString trimSpaces(QStringView text)
