@@ -51,22 +51,6 @@ void settle()
         QTest::qWait(20);
 }
 
-struct Tracer : QObject
-{
-    bool eventFilter(QObject *o, QEvent *e) override
-    {
-        if (e->type() == QEvent::FocusIn || e->type() == QEvent::FocusOut)
-            qDebug() << (e->type() == QEvent::FocusIn ? "IN " : "OUT") << o->objectName()
-                     << o->metaObject()->className() << static_cast<QFocusEvent *>(e)->reason()
-                     << "fw" << QApplication::focusWidget() << "active"
-                     << QApplication::activeWindow();
-        if (e->type() == QEvent::WindowActivate || e->type() == QEvent::WindowDeactivate)
-            qDebug() << e->type() << o;
-        if (e->type() == QEvent::KeyPress)
-            qDebug() << "key" << o;
-        return false;
-    }
-};
 } // namespace
 
 class TestFocus : public QObject
@@ -106,11 +90,6 @@ class TestFocus : public QObject
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        if (qEnvironmentVariableIsSet("TRACE"))
-            qApp->installEventFilter(new Tracer);
-    }
     void init() { m_closer = std::make_unique<NoticeCloser>(); }
     void cleanup()
     {
@@ -242,6 +221,39 @@ private Q_SLOTS:
         settle();
         QCOMPARE(m_closer->texts.size(), 1);
         QCOMPARE(m_form->focusWidget(), button("Command1"));
+    }
+
+    // The same through the X server itself: the press and the release of a real click reach
+    // Qt as separate events, the release while the notice is open.
+    void realClickAndTabThroughX_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::newRow("click on Command1 while Text1 is bad") << "click";
+        QTest::newRow("Tab from bad Text1 into bad Text2") << "Tab";
+    }
+
+    void realClickAndTabThroughX()
+    {
+        QFETCH(QString, action);
+        const QString xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
+        if (QGuiApplication::platformName() != QLatin1String("xcb") || xdotool.isEmpty())
+            QSKIP("needs an X server and xdotool");
+        startWith({{"Text1", "ab"}, {"Text2", "cd"}});
+        focusInto("Text1");
+        QSignalSpy clicked(button("Command1"), &QPushButton::clicked);
+        const QPoint at = button("Command1")->mapToGlobal(button("Command1")->rect().center());
+        const QStringList args = action == QLatin1String("click")
+                                     ? QStringList{"mousemove", QString::number(at.x()),
+                                                   QString::number(at.y()), "click", "1"}
+                                     : QStringList{"key", "Tab"};
+        QProcess::startDetached(xdotool, args);
+        QTRY_COMPARE(m_closer->texts.size(), 1);
+        settle();
+        QCOMPARE(m_closer->texts, QStringList{digitNotice});
+        QCOMPARE(clicked.size(), 0);
+        QVERIFY(!button("Command1")->isDown());
+        QVERIFY(focusBackIn("Text1"));
+        QCOMPARE(field("Text1")->text(), QStringLiteral("ab"));
     }
 };
 
