@@ -38,99 +38,63 @@ private Q_SLOTS:
     void verdicts_data()
     {
         QTest::addColumn<QString>("rule");
-        QTest::addColumn<QString>("input");
-        QTest::addColumn<bool>("accepted");
-        QTest::addColumn<QString>("text"); // normalised text, or the notice
+        QTest::addColumn<QStringList>("inputs");
+        QTest::addColumn<QStringList>("expected"); // the normalised texts, or one notice for all
 
-        const auto ok = [](const char *name, const char *rule, const QString &in, const char *out) {
-            QTest::newRow(name) << rule << in << true << QString::fromUtf8(out);
-        };
-        const auto no = [](const char *name, const char *rule, const QString &in,
-                           const QString &notice) {
-            QTest::newRow(name) << rule << in << false << notice;
+        const auto row = [](const QByteArray &name, const char *rule, const QStringList &inputs,
+                            const QStringList &expected) {
+            QTest::newRow(name.constData()) << rule << inputs << expected;
         };
         for (const char *year : {"chkYYYY", "chkYYYY2"}) {
-            const QByteArray y(year);
-            ok(y + ": 7 becomes 2007", year, "7", "2007");
-            ok(y + ": 07 becomes 2007", year, "07", "2007");
-            ok(y + ": 007 becomes 2007", year, "007", "2007");
-            ok(y + ": 99 becomes 2099", year, "99", "2099");
-            ok(y + ": 0 becomes 2000", year, "0", "2000");
-            ok(y + ": 00 becomes 2000", year, "00", "2000");
-            ok(y + ": 000 becomes 2000", year, "000", "2000");
-            ok(y + ": 123 becomes 2123", year, "123", "2123");
-            ok(y + ": 1900 is the first year", year, "1900", "1900");
-            ok(y + ": 2999 is the last year", year, "2999", "2999");
-            no(y + ": 1899 is before the range", year, "1899", yearRange);
-            no(y + ": 3000 is after the range", year, "3000", yearRange);
-            no(y + ": 0999 is before the range", year, "0999", yearRange);
-            no(y + ": 9999 is after the range", year, "9999", yearRange);
-            no(y + ": 12345 is too long", year, "12345", yearLength);
-            no(y + ": 20x01 gets a digit notice before the length", year, "20x01",
-               year == QByteArrayView("chkYYYY") ? digits : digits2);
-            no(y + ": 20.01 is a number with a point", year, "20.01", digits);
+            const QByteArray y = QByteArray(year) + ": ";
+            const QString numeric = y == "chkYYYY: " ? digits : digits2;
+            row(y + "short years land in 2000-2999", year,
+                {"7", "07", "007", "99", "0", "00", "000", "123"},
+                {"2007", "2007", "2007", "2099", "2000", "2000", "2000", "2123"});
+            row(y + "1900 to 2999 stay", year, {"1900", "2001", "2999"}, {"1900", "2001", "2999"});
+            row(y + "four-digit years outside 1900-2999", year, {"1899", "3000", "0999", "9999"},
+                {yearRange});
+            row(y + "12345 is too long", year, {"12345"}, {yearLength});
+            row(y + "non-number too long: no length notice", year, {"20x01", "ab cde"}, {numeric});
+            row(y + "numbers that are not digits", year, {"20.01", "-1", "１", "1e1"}, {digits});
         }
-        ok("month 1 becomes 01", "chkMM", "1", "01");
-        ok("month 12 stays", "chkMM", "12", "12");
-        no("month 0", "chkMM", "0", monthRange);
-        no("month 00", "chkMM", "00", monthRange);
-        no("month 13", "chkMM", "13", monthRange);
-        no("month 001 is too long", "chkMM", "001", QStringLiteral("月は２桁で入力してください"));
-        no("month -1,0 too long but not digits", "chkMM", "-1,0", digits);
-        ok("day 5 becomes 05", "chkDD", "5", "05");
-        ok("day 31 whatever the month", "chkDD", "31", "31");
-        no("day 0", "chkDD", "0", dayRange);
-        no("day 00", "chkDD", "00", dayRange);
-        no("day 32", "chkDD", "32", dayRange);
-        no("day 010 is too long", "chkDD", "010", QStringLiteral("日は２桁で入力してください"));
-        ok("day of year 1 becomes 001", "chkDDD", "1", "001");
-        ok("day of year 12 becomes 012", "chkDDD", "12", "012");
-        ok("day of year 60 becomes 060", "chkDDD", "60", "060");
-        ok("day of year 123 stays", "chkDDD", "123", "123");
-        ok("day of year 366 whatever the year", "chkDDD", "366", "366");
-        no("day of year 0", "chkDDD", "0", dayRange);
-        no("day of year 000", "chkDDD", "000", dayRange);
-        no("day of year 367", "chkDDD", "367", dayRange);
-        no("day of year 999", "chkDDD", "999", dayRange);
-        const QString dddLength = QStringLiteral("日は３桁で入力してください");
-        no("day of year 0001 is too long", "chkDDD", "0001", dddLength);
-        no("day of year 1234 is too long", "chkDDD", "1234", dddLength);
-
+        row("month: 1 gets a zero, 12 stays", "chkMM", {"1", "12"}, {"01", "12"});
+        row("month: 0, 00, 13 out of range", "chkMM", {"0", "00", "13"}, {monthRange});
+        row("month: 001 too long", "chkMM", {"001"},
+            {QStringLiteral("月は２桁で入力してください")});
+        row("month: -1,0 too long but not digits", "chkMM", {"-1,0"}, {digits});
+        row("day: 5 gets a zero, 31 whatever the month", "chkDD", {"5", "31"}, {"05", "31"});
+        row("day: 0, 00, 32 out of range", "chkDD", {"0", "00", "32"}, {dayRange});
+        row("day: 010 too long", "chkDD", {"010"}, {QStringLiteral("日は２桁で入力してください")});
+        row("day of year: zeros put in front", "chkDDD", {"1", "12", "60", "123", "366"},
+            {"001", "012", "060", "123", "366"});
+        row("day of year: 0, 000, 367, 999 out of range", "chkDDD", {"0", "000", "367", "999"},
+            {dayRange});
+        row("day of year: 0001, 1234 too long", "chkDDD", {"0001", "1234"},
+            {QStringLiteral("日は３桁で入力してください")});
         // Only the ordinal year tells a non-number from a number with a non-digit.
-        no("ordinal year: empty is not a number", "chkYYYY2", "", digits2);
-        no("ordinal year: letters are not a number", "chkYYYY2", "abc", digits2);
-        no("ordinal year: inner space is not a number", "chkYYYY2", "1 2", digits2);
-        no("ordinal year: lone sign is not a number", "chkYYYY2", "+", digits2);
-        no("ordinal year: comma at the end is not a number", "chkYYYY2", "1,", digits2);
-        no("ordinal year: bare exponent is not a number", "chkYYYY2", "1e", digits2);
-        no("ordinal year: full-width sign is not a number", "chkYYYY2", "－５", digits2);
-        no("ordinal year: tab is not trimmed", "chkYYYY2", "\t12", digits2);
-        no("ordinal year: +5 is a number", "chkYYYY2", "+5", digits);
-        no("ordinal year: -5 is a number", "chkYYYY2", "-5", digits);
-        no("ordinal year: 1e3 is a number", "chkYYYY2", "1e3", digits);
-        no("ordinal year: 2E-4 is a number", "chkYYYY2", "2E-4", digits);
-        no("ordinal year: 1,000 is a number", "chkYYYY2", "1,000", digits);
-        no("ordinal year: .5 is a number", "chkYYYY2", ".5", digits);
-        no("ordinal year: 5. is a number", "chkYYYY2", "5.", digits);
-        no("ordinal year: full-width 5 is a number", "chkYYYY2", "５", digits);
-        no("ordinal year: full-width 2005 is a number", "chkYYYY2", "２００５", digits);
-        for (const char *rule : {"chkYYYY", "chkMM", "chkDD", "chkDDD"}) {
-            const QByteArray r(rule);
-            no(r + ": empty", rule, "", digits);
-            no(r + ": letters", rule, "ab", digits);
-            no(r + ": minus", rule, "-1", digits);
-            no(r + ": full-width digit", rule, "１", digits);
-            no(r + ": exponent", rule, "1e1", digits);
-        }
+        row("ordinal year: not numbers get the doubled を", "chkYYYY2",
+            {"", "abc", "1 2", "+", "1,", ",1", "1e", "－５", "\t12", ".", "1..2"}, {digits2});
+        row("ordinal year: numbers with a non-digit get one を", "chkYYYY2",
+            {"+5", "-5", "1e3", "2E-4", "1,000", ".5", "5.", "５", "２００５", "-1,2.5e+3"},
+            {digits});
+        for (const char *rule : {"chkYYYY", "chkMM", "chkDD", "chkDDD"})
+            row(QByteArray(rule) + ": every non-digit gets one を", rule,
+                {"", "ab", "-1", "１", "1e1", "+", "1.", "1,0"}, {digits});
     }
 
     void verdicts()
     {
         QFETCH(QString, rule);
-        QFETCH(QString, input);
-        const koyomix::Verdict verdict = koyomix::checkField(*ruleNamed(rule), input);
-        QTEST(verdict.accepted, "accepted");
-        QTEST(verdict.text, "text");
+        QFETCH(QStringList, inputs);
+        QFETCH(QStringList, expected);
+        for (qsizetype i = 0; i < inputs.size(); ++i) {
+            const QString wanted = expected[std::min(i, expected.size() - 1)];
+            const koyomix::Verdict verdict = koyomix::checkField(*ruleNamed(rule), inputs[i]);
+            // The input goes into the compared texts so that a failure names it.
+            QCOMPARE(inputs[i] + u'→' + verdict.text, inputs[i] + u'→' + wanted);
+            QCOMPARE(verdict.accepted, wanted.front().isDigit());
+        }
     }
 
     void trimming_data()
