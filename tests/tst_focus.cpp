@@ -167,7 +167,7 @@ private Q_SLOTS:
     void clickOnButtonAfterBadField()
     {
         QFETCH(QString, year);
-        startWith({{"Text1", year}});
+        startWith({{"Text1", year}, {"Text2", "03"}, {"Text3", "11"}});
         focusInto("Text1");
         QSignalSpy clicked(button("Command1"), &QPushButton::clicked);
         QTest::mouseClick(button("Command1"), Qt::LeftButton);
