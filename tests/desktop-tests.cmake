@@ -5,8 +5,9 @@ koyomix_add_test(tst_desktop SOURCES tst_desktop.cpp LIBS koyomix_window)
 add_test(NAME tst_desktop_x11
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/with-x11.sh $<TARGET_FILE:tst_desktop>
                  copyResult selectingAndTheMenuLeaveTheFocusInTheField)
+# Like every test on X, one at a time: window activation under openbox is timing-sensitive.
 set_tests_properties(tst_desktop_x11 PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=xcb;LANG=ja_JP.UTF-8;TZ=UTC" TIMEOUT 120)
+    ENVIRONMENT "QT_QPA_PLATFORM=xcb;LANG=ja_JP.UTF-8;TZ=UTC" TIMEOUT 120 RUN_SERIAL TRUE)
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
     # What a screen reader reads, over AT-SPI on its own session bus. Debian's python3, which
@@ -14,7 +15,8 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
     add_test(NAME atspi_read_result
              COMMAND dbus-run-session -- ${CMAKE_CURRENT_SOURCE_DIR}/with-x11.sh /usr/bin/python3
                      ${CMAKE_CURRENT_SOURCE_DIR}/atspi_read_result.py $<TARGET_FILE:koyomix>)
-    set_tests_properties(atspi_read_result PROPERTIES ENVIRONMENT "LANG=ja_JP.UTF-8;TZ=UTC" TIMEOUT 120)
+    set_tests_properties(atspi_read_result PROPERTIES
+        ENVIRONMENT "LANG=ja_JP.UTF-8;TZ=UTC" TIMEOUT 120 RUN_SERIAL TRUE)
 
     # The desktop entry and metainfo as shipped, and the package built, unpacked and started.
     find_program(DESKTOP_FILE_VALIDATE desktop-file-validate REQUIRED)
@@ -27,5 +29,5 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
                      ${PROJECT_SOURCE_DIR}/packaging/io.github.koyomix.Koyomix.metainfo.xml)
     add_test(NAME package_install_start
              COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/package_install_start.sh ${PROJECT_BINARY_DIR})
-    set_tests_properties(package_install_start PROPERTIES TIMEOUT 300)
+    set_tests_properties(package_install_start PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
 endif()

@@ -3,27 +3,30 @@
 # focus, activation and modal boxes behave as on a desktop.
 set -euo pipefail
 
-# Xvfb picks a free display number itself (-displayfd), so that runs started at the same
-# time never share a server.
-fifo_dir=$(mktemp -d)
-mkfifo "$fifo_dir/displayfd"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo_dir/displayfd" >/dev/null 2>&1 &
+# Xvfb picks a free display itself and writes its number to fd 3: choosing one here races with
+# other test runs starting at the same time, and a lost race ran the tests on their server.
+numberfile=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numberfile" >/dev/null 2>&1 &
 xvfb=$!
-cleanup() {
-  kill "${wm:-}" "$xvfb" 2>/dev/null || true
-  wait 2>/dev/null || true
-  rm -rf "$fifo_dir"
-}
+cleanup() { kill "${wm:-}" "$xvfb" 2>/dev/null || true; wait 2>/dev/null || true; rm -f "$numberfile"; }
 trap cleanup EXIT
-read -r -t 10 number <"$fifo_dir/displayfd" || { echo "with-x11: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$number"
+for _ in $(seq 1 200); do [ -s "$numberfile" ] && break; sleep 0.05; done
+[ -s "$numberfile" ] || { echo "with-x11: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(head -n1 "$numberfile")"
+for _ in $(seq 1 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
 openbox >/dev/null 2>&1 &
 wm=$!
-# openbox sets its check window on the root once it manages windows.
-for _ in $(seq 1 200); do
+# openbox sets its check window on the root once it manages windows; on a busy machine that
+# can take seconds, and windows mapped before it are never activated.
+for _ in $(seq 1 600); do
   xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.05
 done
 xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' \
   || { echo "with-x11: openbox did not start" >&2; exit 1; }
 export QT_QPA_PLATFORM=xcb
+# Without a session bus Qt autolaunches one through the X server on its first window; under
+# load that stalled the event loop for seconds, and windows shown meanwhile never became active.
+if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] && command -v dbus-run-session >/dev/null; then
+  set -- dbus-run-session -- "$@"
+fi
 "$@"

@@ -1,6 +1,7 @@
 #include "app/form1.h"
 
 #include "app/desktopaids.h"
+#include "checks/focusguard.h"
 
 #include "ui_form1.h"
 
@@ -50,8 +51,12 @@ Form1::Form1(QWidget *parent)
     connect(m_ui->Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(m_ui->Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
     m_ui->Label6->installEventFilter(this);
-    for (QWidget *field : {m_ui->Text1, m_ui->Text2, m_ui->Text3, m_ui->Text4, m_ui->Text5})
-        field->installEventFilter(this);
+    m_focusGuard = std::make_unique<koyomix::FocusGuard>(this);
+    m_focusGuard->watch(m_ui->Text1, [this] { Text1_LostFocus(); });
+    m_focusGuard->watch(m_ui->Text2, [this] { Text2_LostFocus(); });
+    m_focusGuard->watch(m_ui->Text3, [this] { Text3_LostFocus(); });
+    m_focusGuard->watch(m_ui->Text4, [this] { Text4_LostFocus(); });
+    m_focusGuard->watch(m_ui->Text5, [this] { Text5_LostFocus(); });
 
     Form_Initialize();
 }
@@ -103,18 +108,6 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_ui->Label6 && event->type() == QEvent::MouseButtonDblClick) {
         Label6_DblClick();
         return true;
-    }
-    if (event->type() == QEvent::FocusOut) {
-        if (watched == m_ui->Text1)
-            Text1_LostFocus();
-        else if (watched == m_ui->Text2)
-            Text2_LostFocus();
-        else if (watched == m_ui->Text3)
-            Text3_LostFocus();
-        else if (watched == m_ui->Text4)
-            Text4_LostFocus();
-        else if (watched == m_ui->Text5)
-            Text5_LostFocus();
     }
     return QWidget::eventFilter(watched, event);
 }

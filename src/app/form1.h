@@ -20,6 +20,9 @@
 namespace Ui {
 class Form1;
 }
+namespace koyomix {
+class FocusGuard;
+}
 
 class Form1 : public QWidget
 {
@@ -75,4 +78,6 @@ private:
     std::unique_ptr<Ui::Form1> m_ui;
     qint16 m_RET = 0;
     NoticeHandler m_noticeHandler;
+    // Last member: gone before the controls, whose destruction sends focus events.
+    std::unique_ptr<koyomix::FocusGuard> m_focusGuard;
 };

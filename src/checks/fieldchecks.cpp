@@ -1,14 +1,83 @@
-// The lost-focus handlers and the five check members of Form1.
+// The lost-focus handlers and the five check members of Form1. The rules themselves are in
+// fieldrules.cpp; these members only apply a verdict to the window.
 #include "app/form1.h"
+#include "checks/fieldrules.h"
+#include "ui_form1.h"
 
-qint16 Form1::chkYYYY(const QString &) { return 0; }
-qint16 Form1::chkMM(const QString &) { return 0; }
-qint16 Form1::chkDD(const QString &) { return 0; }
-qint16 Form1::chkYYYY2(const QString &) { return 0; }
-qint16 Form1::chkDDD(const QString &) { return 0; }
+#include <QLineEdit>
 
-void Form1::Text1_LostFocus() {}
-void Form1::Text2_LostFocus() {}
-void Form1::Text3_LostFocus() {}
-void Form1::Text4_LostFocus() {}
-void Form1::Text5_LostFocus() {}
+namespace {
+
+qint16 applyRule(Form1 &form, const koyomix::FieldRule &rule, const QString &text)
+{
+    const koyomix::Verdict verdict = koyomix::checkField(rule, text);
+    if (!verdict.accepted) {
+        form.setRET(static_cast<qint16>(
+            form.ShowNotice(verdict.text, Form1::NoticePlain, QStringLiteral("Koyomix"))));
+        return 1;
+    }
+    // Written also when unchanged: the whole field is replaced, spaces around it vanish.
+    form.findChild<QLineEdit *>(rule.field.toString())->setText(verdict.text);
+    return 0;
+}
+
+void lostFocus(Form1 &form, QLineEdit *field, qint16 (Form1::*check)(const QString &))
+{
+    // A field of spaces is not empty: its check gets the empty text and rejects it.
+    if (field->text().isEmpty())
+        return;
+    if ((form.*check)(koyomix::trimSpaces(field->text())) != 0)
+        field->setFocus();
+}
+
+} // namespace
+
+qint16 Form1::chkYYYY(const QString &strYYYY)
+{
+    return applyRule(*this, koyomix::rules::chkYYYY, strYYYY);
+}
+
+qint16 Form1::chkMM(const QString &strMM)
+{
+    return applyRule(*this, koyomix::rules::chkMM, strMM);
+}
+
+qint16 Form1::chkDD(const QString &strDD)
+{
+    return applyRule(*this, koyomix::rules::chkDD, strDD);
+}
+
+qint16 Form1::chkYYYY2(const QString &strYYYY)
+{
+    return applyRule(*this, koyomix::rules::chkYYYY2, strYYYY);
+}
+
+qint16 Form1::chkDDD(const QString &strDD)
+{
+    return applyRule(*this, koyomix::rules::chkDDD, strDD);
+}
+
+void Form1::Text1_LostFocus()
+{
+    lostFocus(*this, m_ui->Text1, &Form1::chkYYYY);
+}
+
+void Form1::Text2_LostFocus()
+{
+    lostFocus(*this, m_ui->Text2, &Form1::chkMM);
+}
+
+void Form1::Text3_LostFocus()
+{
+    lostFocus(*this, m_ui->Text3, &Form1::chkDD);
+}
+
+void Form1::Text4_LostFocus()
+{
+    lostFocus(*this, m_ui->Text4, &Form1::chkYYYY2);
+}
+
+void Form1::Text5_LostFocus()
+{
+    lostFocus(*this, m_ui->Text5, &Form1::chkDDD);
+}

@@ -1,0 +1,126 @@
+#include "checks/fieldrules.h"
+
+#include <QTest>
+
+using koyomix::FieldRule;
+
+namespace {
+
+const FieldRule *ruleNamed(const QString &name)
+{
+    using namespace koyomix::rules;
+    const std::pair<const char *, const FieldRule *> all[] = {{"chkYYYY", &chkYYYY},
+                                                              {"chkMM", &chkMM},
+                                                              {"chkDD", &chkDD},
+                                                              {"chkYYYY2", &chkYYYY2},
+                                                              {"chkDDD", &chkDDD}};
+    for (const auto &[n, rule] : all) {
+        if (name == QLatin1String(n))
+            return rule;
+    }
+    return nullptr;
+}
+
+const QString digits = QStringLiteral("数字を入力してください");
+const QString digits2 = QStringLiteral("数字をを入力してください");
+const QString yearRange = QStringLiteral("有効な年は1900～2999までです");
+const QString yearLength = QStringLiteral("年は４桁で入力してください");
+const QString monthRange = QStringLiteral("月は１月～１２月までです");
+const QString dayRange = QStringLiteral("有効な日ではありません");
+
+} // namespace
+
+class TestFieldRules : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void verdicts_data()
+    {
+        QTest::addColumn<QString>("rule");
+        QTest::addColumn<QStringList>("inputs");
+        QTest::addColumn<QStringList>("expected"); // the normalised texts, or one notice for all
+
+        const auto row = [](const QByteArray &name, const char *rule, const QStringList &inputs,
+                            const QStringList &expected) {
+            QTest::newRow(name.constData()) << rule << inputs << expected;
+        };
+        for (const char *year : {"chkYYYY", "chkYYYY2"}) {
+            const QByteArray y = QByteArray(year) + ": ";
+            const QString numeric = y == "chkYYYY: " ? digits : digits2;
+            row(y + "short years land in 2000-2999", year,
+                {"7", "07", "007", "99", "0", "00", "000", "123"},
+                {"2007", "2007", "2007", "2099", "2000", "2000", "2000", "2123"});
+            row(y + "1900 to 2999 stay", year, {"1900", "2001", "2999"}, {"1900", "2001", "2999"});
+            row(y + "four-digit years outside 1900-2999", year, {"1899", "3000", "0999", "9999"},
+                {yearRange});
+            row(y + "12345 is too long", year, {"12345"}, {yearLength});
+            row(y + "non-number too long: no length notice", year, {"20x01", "ab cde"}, {numeric});
+            row(y + "numbers that are not digits", year, {"20.01", "-1", "１", "1e1"}, {digits});
+        }
+        row("month: 1 gets a zero, 12 stays", "chkMM", {"1", "12"}, {"01", "12"});
+        row("month: 0, 00, 13 out of range", "chkMM", {"0", "00", "13"}, {monthRange});
+        row("month: 001 too long", "chkMM", {"001"},
+            {QStringLiteral("月は２桁で入力してください")});
+        row("month: -1,0 too long but not digits", "chkMM", {"-1,0"}, {digits});
+        row("day: 5 gets a zero, 31 whatever the month", "chkDD", {"5", "31"}, {"05", "31"});
+        row("day: 0, 00, 32 out of range", "chkDD", {"0", "00", "32"}, {dayRange});
+        row("day: 010 too long", "chkDD", {"010"}, {QStringLiteral("日は２桁で入力してください")});
+        row("day of year: zeros put in front", "chkDDD", {"1", "12", "60", "123", "366"},
+            {"001", "012", "060", "123", "366"});
+        row("day of year: 0, 000, 367, 999 out of range", "chkDDD", {"0", "000", "367", "999"},
+            {dayRange});
+        row("day of year: 0001, 1234 too long", "chkDDD", {"0001", "1234"},
+            {QStringLiteral("日は３桁で入力してください")});
+        // Only the ordinal year tells a non-number from a number with a non-digit.
+        row("ordinal year: not numbers get the doubled を", "chkYYYY2",
+            {"", "abc", "1 2", "+", "1,", ",1", "1e", "－５", "\t12", ".", "1..2"}, {digits2});
+        row("ordinal year: numbers with a non-digit get one を", "chkYYYY2",
+            {"+5", "-5", "1e3", "2E-4", "1,000", ".5", "5.", "５", "２００５", "-1,2.5e+3"},
+            {digits});
+        for (const char *rule : {"chkYYYY", "chkMM", "chkDD", "chkDDD"})
+            row(QByteArray(rule) + ": every non-digit gets one を", rule,
+                {"", "ab", "-1", "１", "1e1", "+", "1.", "1,0"}, {digits});
+    }
+
+    void verdicts()
+    {
+        QFETCH(QString, rule);
+        QFETCH(QStringList, inputs);
+        QFETCH(QStringList, expected);
+        for (qsizetype i = 0; i < inputs.size(); ++i) {
+            const QString wanted = expected[std::min(i, expected.size() - 1)];
+            const koyomix::Verdict verdict = koyomix::checkField(*ruleNamed(rule), inputs[i]);
+            // The input goes into the compared texts so that a failure names it.
+            QCOMPARE(inputs[i] + u'→' + verdict.text, inputs[i] + u'→' + wanted);
+            QCOMPARE(verdict.accepted, wanted.front().isDigit());
+        }
+    }
+
+    void trimming_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("trimmed");
+        QTest::newRow("ASCII spaces around") << " 7  "
+                                             << "7";
+        QTest::newRow("ideographic spaces around") << "\u3000 7\u3000"
+                                                   << "7";
+        QTest::newRow("spaces only become empty") << " \u3000 "
+                                                  << "";
+        QTest::newRow("inner space stays") << " 1 2 "
+                                           << "1 2";
+        QTest::newRow("tab stays") << "\t7"
+                                   << "\t7";
+        QTest::newRow("no-break space stays") << "7\u00a0"
+                                              << "7\u00a0";
+    }
+
+    void trimming()
+    {
+        QFETCH(QString, input);
+        QTEST(koyomix::trimSpaces(input), "trimmed");
+    }
+};
+
+QTEST_APPLESS_MAIN(TestFieldRules)
+#include "tst_fieldrules.moc"
