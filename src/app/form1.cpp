@@ -7,6 +7,9 @@
 
 #include <QEvent>
 #include <QFont>
+#include <QIcon>
+#include <QImageReader>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -24,6 +27,24 @@ void registerFontSubstitutions()
         return true;
     }();
     Q_UNUSED(done);
+}
+
+// The pictures are read as XPM by name: left to guess the format, Qt would load every image
+// plugin (and libjpeg with them) at start-up to ask each one.
+QPixmap readArt(const QString &path)
+{
+    QImageReader reader(path, "xpm");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
+
+// A picture with its drawing for twice the pixel density.
+QIcon artIcon(const QString &name)
+{
+    QIcon icon;
+    icon.addPixmap(readArt(QStringLiteral(":/koyomix/%1.xpm").arg(name)));
+    icon.addPixmap(readArt(QStringLiteral(":/koyomix/%1@2x.xpm").arg(name)));
+    return icon;
 }
 
 const QString kCaption = QStringLiteral("Koyomix Ver.1.0");
@@ -46,6 +67,12 @@ Form1::Form1(QWidget *parent)
     Q_INIT_RESOURCE(koyomix);
     registerFontSubstitutions();
     m_ui->setupUi(this);
+    setWindowIcon(artIcon(QStringLiteral("calendar")));
+    const QIcon hand = artIcon(QStringLiteral("hand"));
+    m_ui->Command2Picture->setPixmap(hand.pixmap(hand.availableSizes().constFirst(),
+                                                 devicePixelRatio()));
+    // Clicks and hovering on the picture belong to the button under it.
+    m_ui->Command2Picture->setAttribute(Qt::WA_TransparentForMouseEvents);
     koyomix::prepareForDesktop(*m_ui);
 
     connect(m_ui->Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
