@@ -69,10 +69,12 @@ def window_of_koyomix():
 
 
 def one(frame, what, predicate):
-    nodes = find_all(frame, predicate)
-    if len(nodes) != 1:
-        fail(f"expected one {what}, found {len(nodes)}")
-    return nodes[0]
+    # The window reaches the bus before all of its controls do.
+    def exactly_one():
+        nodes = find_all(frame, predicate)
+        return nodes if len(nodes) == 1 else None
+
+    return wait_for(f"exactly one {what}", exactly_one)[0]
 
 
 def xdotool(*args):

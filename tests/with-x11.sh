@@ -10,10 +10,13 @@ Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numberfile" >/dev/null
 xvfb=$!
 cleanup() { kill "${wm:-}" "$xvfb" 2>/dev/null || true; wait 2>/dev/null || true; rm -f "$numberfile"; }
 trap cleanup EXIT
-for _ in $(seq 1 200); do [ -s "$numberfile" ] && break; sleep 0.05; done
-[ -s "$numberfile" ] || { echo "with-x11: Xvfb did not start" >&2; exit 1; }
+# The number is complete once its line ends: reading it earlier can catch "1" of "10".
+lines() { wc -l <"$numberfile"; }
+for _ in $(seq 1 200); do [ "$(lines)" -ge 1 ] && break; sleep 0.05; done
+[ "$(lines)" -ge 1 ] || { echo "with-x11: Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$(head -n1 "$numberfile")"
-for _ in $(seq 1 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
+for _ in $(seq 1 200); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
+xdpyinfo >/dev/null 2>&1 || { echo "with-x11: cannot reach Xvfb on $DISPLAY" >&2; exit 1; }
 openbox >/dev/null 2>&1 &
 wm=$!
 # openbox sets its check window on the root once it manages windows; on a busy machine that
