@@ -3,12 +3,18 @@
 # focus, activation and modal boxes behave as on a desktop.
 set -euo pipefail
 
+# -noreset: by default the server resets when its last client leaves, and a client connecting
+# during that reset (openbox, right after the readiness probe) is refused.
 # Xvfb picks a free display itself and writes its number to fd 3: choosing one here races with
 # other test runs starting at the same time, and a lost race ran the tests on their server.
 numberfile=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numberfile" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$numberfile" >/dev/null 2>&1 &
 xvfb=$!
-cleanup() { kill "${wm:-}" "$xvfb" 2>/dev/null || true; wait 2>/dev/null || true; rm -f "$numberfile"; }
+cleanup() {
+  kill "${wm:-}" "$xvfb" 2>/dev/null || true
+  wait 2>/dev/null || true
+  rm -f "$numberfile" "${wmlog:-}"
+}
 trap cleanup EXIT
 # The number is complete once its line ends: reading it earlier can catch "1" of "10".
 lines() { wc -l <"$numberfile"; }
@@ -17,7 +23,8 @@ for _ in $(seq 1 200); do [ "$(lines)" -ge 1 ] && break; sleep 0.05; done
 export DISPLAY=":$(head -n1 "$numberfile")"
 for _ in $(seq 1 200); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
 xdpyinfo >/dev/null 2>&1 || { echo "with-x11: cannot reach Xvfb on $DISPLAY" >&2; exit 1; }
-openbox >/dev/null 2>&1 &
+wmlog=$(mktemp)
+openbox >"$wmlog" 2>&1 &
 wm=$!
 # openbox sets its check window on the root once it manages windows; on a busy machine that
 # can take seconds, and windows mapped before it are never activated.
@@ -25,7 +32,7 @@ for _ in $(seq 1 600); do
   xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.05
 done
 xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' \
-  || { echo "with-x11: openbox did not start" >&2; exit 1; }
+  || { echo "with-x11: openbox did not start:" >&2; cat "$wmlog" >&2; exit 1; }
 export QT_QPA_PLATFORM=xcb
 # Without a session bus Qt autolaunches one through the X server on its first window; under
 # load that stalled the event loop for seconds, and windows shown meanwhile never became active.
