@@ -48,7 +48,6 @@ QIcon artIcon(const QString &name)
 }
 
 const QString kCaption = QStringLiteral("Koyomix Ver.1.0");
-const QString kTitle = QStringLiteral("Koyomix");
 // Also the text of Label6 in form1.ui.
 const QString kCredit = QStringLiteral("© 2026 Koyomix");
 
@@ -69,8 +68,8 @@ Form1::Form1(QWidget *parent)
     m_ui->setupUi(this);
     setWindowIcon(artIcon(QStringLiteral("calendar")));
     const QIcon hand = artIcon(QStringLiteral("hand"));
-    m_ui->Command2Picture->setPixmap(hand.pixmap(hand.availableSizes().constFirst(),
-                                                 devicePixelRatio()));
+    m_ui->Command2Picture->setPixmap(
+        hand.pixmap(hand.availableSizes().constFirst(), devicePixelRatio()));
     // Clicks and hovering on the picture belong to the button under it.
     m_ui->Command2Picture->setAttribute(Qt::WA_TransparentForMouseEvents);
     koyomix::prepareForDesktop(*m_ui);
@@ -107,7 +106,7 @@ void Form1::Form_Load()
 void Form1::Label6_DblClick()
 {
     const QString text = kCaption + QChar(13) + QChar(13) + kCredit;
-    m_RET = static_cast<qint16>(ShowNotice(text, NoticeInformation, kTitle));
+    m_RET = static_cast<qint16>(ShowNotice(text, NoticeInformation, NoticeTitle));
 }
 
 int Form1::ShowNotice(const QString &text, int style, const QString &title)

@@ -36,6 +36,8 @@ public:
     // Style values of ShowNotice.
     static constexpr int NoticePlain = 0;
     static constexpr int NoticeInformation = 64;
+    // The title of every notice and of the about box.
+    static inline const QString NoticeTitle = QStringLiteral("Koyomix");
 
     explicit Form1(QWidget *parent = nullptr);
     ~Form1() override;

@@ -13,7 +13,7 @@ qint16 applyRule(Form1 &form, const koyomix::FieldRule &rule, const QString &tex
     const koyomix::Verdict verdict = koyomix::checkField(rule, text);
     if (!verdict.accepted) {
         form.setRET(static_cast<qint16>(
-            form.ShowNotice(verdict.text, Form1::NoticePlain, QStringLiteral("Koyomix"))));
+            form.ShowNotice(verdict.text, Form1::NoticePlain, Form1::NoticeTitle)));
         return 1;
     }
     // Written also when unchanged: the whole field is replaced, spaces around it vanish.

@@ -21,7 +21,7 @@ void apply(Form1 &form, const koyomix::Conversion &conversion, const RowControls
 {
     if (!conversion.notice.isEmpty()) {
         form.setRET(static_cast<qint16>(
-            form.ShowNotice(conversion.notice, Form1::NoticePlain, QStringLiteral("Koyomix"))));
+            form.ShowNotice(conversion.notice, Form1::NoticePlain, Form1::NoticeTitle)));
         switch (conversion.focus) {
         case koyomix::DateField::Year:
             row.year->setFocus();
