@@ -4,6 +4,9 @@
 #include "app/resultcopy.h"
 #include "ui_form1.h"
 
+#include <QMessageBox>
+#include <QPushButton>
+
 namespace {
 
 void nameForScreenReaders(Ui::Form1 &ui)
@@ -34,4 +37,14 @@ void koyomix::prepareForDesktop(Ui::Form1 &ui)
         keepInputMethodOff(field);
     for (QLabel *result : {ui.Label1, ui.Label2, ui.Label4, ui.Label5})
         makeResultCopyable(result);
+}
+
+void koyomix::describeNoticeForScreenReaders(QMessageBox &box)
+{
+    QAbstractButton *ok = box.buttons().value(0);
+    if (!ok)
+        return;
+    ok->setAccessibleDescription(box.text());
+    if (auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label")))
+        label->setBuddy(ok);
 }

@@ -1,6 +1,8 @@
 #include "app/form1.h"
 
+#include "app/accessiblefocus.h"
 #include "app/desktopaids.h"
+#include "app/resultannouncer.h"
 #include "checks/focusguard.h"
 
 #include "ui_form1.h"
@@ -73,6 +75,8 @@ Form1::Form1(QWidget *parent)
     // Clicks and hovering on the picture belong to the button under it.
     m_ui->Command2Picture->setAttribute(Qt::WA_TransparentForMouseEvents);
     koyomix::prepareForDesktop(*m_ui);
+    koyomix::followRealFocus(this);
+    m_announcer = new koyomix::ResultAnnouncer(this);
 
     connect(m_ui->Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(m_ui->Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
@@ -125,6 +129,8 @@ int Form1::ShowNotice(const QString &text, int style, const QString &title)
     box.setIcon(style == NoticeInformation ? QMessageBox::Information : QMessageBox::NoIcon);
     box.setStandardButtons(QMessageBox::Ok);
     box.button(QMessageBox::Ok)->setIcon(QIcon());
+    koyomix::describeNoticeForScreenReaders(box);
+    const koyomix::NoticeFocusScope focusScope;
     box.exec();
     return NoticeOk;
 }

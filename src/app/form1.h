@@ -22,6 +22,7 @@ class Form1;
 }
 namespace koyomix {
 class FocusGuard;
+class ResultAnnouncer;
 }
 
 class Form1 : public QWidget
@@ -80,6 +81,7 @@ private:
     std::unique_ptr<Ui::Form1> m_ui;
     qint16 m_RET = 0;
     NoticeHandler m_noticeHandler;
+    koyomix::ResultAnnouncer *m_announcer; // a child object: speaks each new result
     // Last member: gone before the controls, whose destruction sends focus events.
     std::unique_ptr<koyomix::FocusGuard> m_focusGuard;
 };

@@ -1,6 +1,7 @@
 // The two conversion buttons of Form1: read the fields, let the core decide, apply.
 #include "app/form1.h"
 
+#include "app/resultannouncer.h"
 #include "convert/conversion.h"
 #include "ui_form1.h"
 
@@ -16,8 +17,9 @@ struct RowControls
 };
 
 // On a failing click: the notice, RET, the focus, then the first and second label cleared.
-// On success the labels are overwritten in the same order.
-void apply(Form1 &form, const koyomix::Conversion &conversion, const RowControls &row)
+// On success the labels are overwritten in the same order, and a screen reader speaks both.
+void apply(Form1 &form, const koyomix::Conversion &conversion, const RowControls &row,
+           koyomix::ResultAnnouncer &announcer)
 {
     if (!conversion.notice.isEmpty()) {
         form.setRET(static_cast<qint16>(
@@ -38,6 +40,8 @@ void apply(Form1 &form, const koyomix::Conversion &conversion, const RowControls
     }
     row.first->setText(conversion.first);
     row.second->setText(conversion.second);
+    if (conversion.notice.isEmpty() && !conversion.first.isEmpty())
+        announcer.announce(conversion.first + u' ' + conversion.second);
 }
 
 } // namespace
@@ -46,11 +50,13 @@ void Form1::Command1_Click()
 {
     const auto conversion =
         koyomix::calendarToOrdinal(m_ui->Text1->text(), m_ui->Text2->text(), m_ui->Text3->text());
-    apply(*this, conversion, {m_ui->Text1, m_ui->Text2, m_ui->Text3, m_ui->Label1, m_ui->Label2});
+    apply(*this, conversion, {m_ui->Text1, m_ui->Text2, m_ui->Text3, m_ui->Label1, m_ui->Label2},
+          *m_announcer);
 }
 
 void Form1::Command2_Click()
 {
     const auto conversion = koyomix::ordinalToCalendar(m_ui->Text4->text(), m_ui->Text5->text());
-    apply(*this, conversion, {m_ui->Text4, nullptr, m_ui->Text5, m_ui->Label4, m_ui->Label5});
+    apply(*this, conversion, {m_ui->Text4, nullptr, m_ui->Text5, m_ui->Label4, m_ui->Label5},
+          *m_announcer);
 }

@@ -1,0 +1,219 @@
+#!/usr/bin/python3
+"""What a blind user hears: Debian's screen reader Orca driving Koyomix with real keys.
+
+    orca_speech.py KOYOMIX        (inside with-x11.sh, which gives it a private session bus)
+
+Starts Orca without a speech server (every utterance is then written to its debug file as
+"SPEECH OUTPUT: '...'"), starts the program, and plays the scenario tables below with
+xdotool: keys and clicks, then what Orca must have said and must not have said. One Orca
+session and one window for each table. Exits non-zero naming the first step whose speech
+differs, with everything Orca said in it.
+"""
+import builtins
+import os
+import re
+import runpy
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+WINDOW = r"^Koyomix Ver\.1\.0$"
+# Client-area points of the two buttons and of two fields (pixels, from form1.ui).
+POINTS = {"Command2": (168, 20), "Command1": (168, 68), "Text1": (20, 64), "Text4": (20, 16)}
+
+
+def run_orca_without_speech(debug_file):
+    """Orca itself, with its speech server replaced by nothing: it never waits on audio."""
+    import orca.speech
+
+    orca.speech.init = lambda: None
+    real_open = builtins.open
+
+    def line_buffered(file, mode="r", *args, **kwargs):
+        # Orca opens its debug file block-buffered; the test reads it while Orca runs.
+        if file == debug_file and "w" in mode:
+            return real_open(file, mode, buffering=1, encoding="utf-8")
+        return real_open(file, mode, *args, **kwargs)
+
+    builtins.open = line_buffered
+    sys.argv = ["/usr/bin/orca"] + sys.argv[2:]
+    runpy.run_path("/usr/bin/orca", run_name="__main__")
+
+
+class Speech:
+    """The utterances in Orca's debug file, read as they arrive."""
+
+    LINE = re.compile(r"SPEECH OUTPUT: '(.*?)' ?(\{|$)")
+
+    def __init__(self, path):
+        self.path = path
+        self.heard = []
+        self._offset = 0
+
+    def poll(self):
+        with open(self.path, encoding="utf-8", errors="replace") as f:
+            f.seek(self._offset)
+            data = f.read()
+        end = data.rfind("\n") + 1
+        self._offset += len(data[:end].encode("utf-8"))
+        for line in data[:end].splitlines():
+            m = self.LINE.search(line)
+            if m:
+                # "'2001/03/11.'{'established': False}" and "'1 ' {...}": the text alone.
+                self.heard.append(m.group(1).rstrip(" .").strip())
+        return self.heard
+
+    def wait(self, predicate, timeout):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if predicate(self.poll()):
+                return True
+            time.sleep(0.1)
+        return False
+
+    def settle(self, quiet=1.0, timeout=15):
+        """Waits until Orca has said nothing new for `quiet` seconds."""
+        deadline = time.monotonic() + timeout
+        count, since = len(self.poll()), time.monotonic()
+        while time.monotonic() < deadline:
+            time.sleep(0.1)
+            if len(self.poll()) != count:
+                count, since = len(self.heard), time.monotonic()
+            elif time.monotonic() - since >= quiet:
+                return
+
+
+def xdotool(*args):
+    subprocess.run(["xdotool", *args], check=True)
+
+
+class Session:
+    def __init__(self, program, workdir):
+        self.log = os.path.join(workdir, "orca-debug.log")
+        prefs = os.path.join(workdir, "prefs")
+        os.makedirs(prefs, exist_ok=True)
+        open(self.log, "w").close()
+        self.speech = Speech(self.log)
+        self.orca = subprocess.Popen(
+            ["/usr/bin/python3", os.path.abspath(__file__), "--orca", "-u", prefs,
+             "--debug-file", self.log],
+            stdout=subprocess.DEVNULL)
+        if not self.speech.wait(lambda h: "Screen reader on" in h, 30):
+            raise SystemExit("FAIL: Orca did not start")
+        env = dict(os.environ, LANG="ja_JP.UTF-8", TZ="UTC")
+        env.pop("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", None)  # Orca turns it on, as on a desktop
+        self.app = subprocess.Popen([program], env=env)
+        self.window = subprocess.run(
+            ["xdotool", "search", "--sync", "--onlyvisible", "--name", WINDOW],
+            check=True, capture_output=True, text=True, timeout=30).stdout.split()[0]
+        if not self.speech.wait(lambda h: "通日の年 text" in h, 30):
+            raise SystemExit(f"FAIL: Orca never announced the start-up field: {self.speech.heard!r}")
+        self.speech.settle()
+
+    def close(self):
+        for p in (self.app, self.orca):
+            p.terminate()
+        for p in (self.app, self.orca):
+            try:
+                p.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                p.kill()
+
+    def do(self, action):
+        for word in action.split():
+            verb, _, arg = word.partition(":")
+            if verb == "type":
+                xdotool("type", "--delay", "60", arg)
+            elif verb == "click":
+                x, y = POINTS[arg]
+                xdotool("mousemove", "--window", self.window, str(x), str(y), "click", "1")
+            else:
+                xdotool("key", "--delay", "60", verb)
+            time.sleep(0.25)
+
+    def step(self, name, action, expect, forbid=(), wait_for=None):
+        """Plays `action`; Orca must then say every text of `expect` in this order, each at the
+        start of an utterance, and nothing that matches a pattern of `forbid`."""
+        start = len(self.speech.poll())
+        self.do(action)
+        said = lambda: " ".join(self.speech.poll()[start:])
+        pattern = ".*".join("(?:^| )" + re.escape(e) for e in expect)
+        self.speech.wait(lambda _: re.search(pattern, said()), 10)
+        self.speech.settle()
+        heard = said()
+        bad = [f for f in forbid if re.search(f, heard)]
+        if not re.search(pattern, heard) or bad:
+            raise SystemExit(f"FAIL: {name}: Orca said {heard!r}; "
+                             f"expected {expect!r} in order, none of {forbid!r}")
+        print(f"ok: {name}: {heard!r}", flush=True)
+
+
+# Each row: name, action, what Orca says in order, what it must not say. Actions are xdotool
+# key names, type:TEXT and click:CONTROL, played left to right.
+NOT_TEXT5 = r"通日 text"
+ORDINAL_ROW = [
+    ("word move in a field answers at once (no freeze)",
+     "type:2001 Home ctrl+Right Tab", ["通日 text"], []),
+    ("refused ordinal year: its notice",
+     "shift+Tab ctrl+a type:1899 Tab", ["有効な年は1900～2999までです"], []),
+    ("after OK the refused field is announced, whole text",
+     "Return", ["通日の年 text", "1899"], [NOT_TEXT5, r"\b189\b"]),
+    ("notice raised by a click on the button is read",
+     "ctrl+a type:2001 Tab type:366 click:Command2", ["有効な日付ではありません"], []),
+    ("after OK the button sends the focus to the year",
+     "Return", ["通日の年 text", "2001"], [r"グレゴリオ変換", NOT_TEXT5, r"\b200\b"]),
+    ("notice raised by Space on the button is read",
+     "Tab Tab space", ["有効な日付ではありません"], []),
+    ("after its OK the year again",
+     "Return", ["通日の年 text", "2001"], [NOT_TEXT5]),
+    ("results spoken after Space, once, in order",
+     "Tab type:070 Tab space", ["2001/03/11 平成13年3月11日 (日)"],
+     [r"2001/03/11.*2001/03/11", "alert"]),
+    ("results spoken after a click, again",
+     "click:Command2", ["2001/03/11 平成13年3月11日 (日)"], [r"2001/03/11.*2001/03/11"]),
+]
+CALENDAR_ROW = [
+    # Orca stays silent on a field focused by a click; where-am-I (KP_Enter) asks it.
+    ("a click gives the screen reader the field it focuses",
+     "click:Text1 KP_Enter", ["年 text"], [r"通日"]),
+    ("refused calendar year on Shift+Tab",
+     "type:1899 shift+Tab", ["有効な年は1900～2999までです"], []),
+    ("after OK the year, not the month",
+     "Return", ["年 text", "1899"], [r"月 text", r"(^| )日 text", r"\b189\b"]),
+    ("Tab announces the next field",
+     "ctrl+a type:2001 Tab", ["月 text"], [r"(^| )年 text"]),
+    ("a field's check refuses and the focus stays",
+     "type:13 Tab", ["月は１月～１２月までです"], []),
+    ("after OK the month with its text",
+     "Return", ["月 text", "13"], [r"(^| )日 text"]),
+    ("calendar results spoken after Space",
+     "ctrl+a type:3 Tab type:11 Tab space", ["2001/070 平成13年3月11日 (日)"], []),
+    ("a failing click speaks only its notice",
+     "click:Text1 ctrl+a BackSpace click:Command1", ["年を入力してください"],
+     [r"2001/070", "notification"]),
+]
+
+
+def main():
+    if sys.argv[1] == "--orca":
+        run_orca_without_speech(sys.argv[sys.argv.index("--debug-file") + 1])
+        return
+    program = sys.argv[1]
+    for name, table in [("ordinal row", ORDINAL_ROW), ("calendar row", CALENDAR_ROW)]:
+        workdir = tempfile.mkdtemp(prefix="orca-")
+        session = Session(program, workdir)
+        try:
+            for row in table:
+                session.step(*row)
+        finally:
+            session.close()
+            if os.environ.get("KEEP_ORCA_LOG"):
+                shutil.copy(session.log, f"{os.environ['KEEP_ORCA_LOG']}-{name[:3]}.log")
+            shutil.rmtree(workdir, ignore_errors=True)
+    print("PASS: Orca announces the right field, whole texts, every notice and the results")
+
+
+if __name__ == "__main__":
+    main()
