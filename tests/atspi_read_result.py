@@ -142,6 +142,19 @@ def main():
                  .getState().contains(pyatspi.STATE_FOCUSED))
         xdotool("key", "space")
 
+        # At a caret after the last digit (offset -1 or the length) a screen reader reads the
+        # word, sentence and line of the year field: all of 2001, and an answer at all.
+        year_text = named["年"].queryText()
+        for offset in (-1, 4):
+            for boundary in (pyatspi.TEXT_BOUNDARY_WORD_START, pyatspi.TEXT_BOUNDARY_SENTENCE_START,
+                             pyatspi.TEXT_BOUNDARY_LINE_START):
+                try:
+                    got = tuple(year_text.getTextAtOffset(offset, boundary))
+                except Exception as error:  # the program hung: the call timed out
+                    fail(f"the year field gave no text at offset {offset}: {error}")
+                if got != ("2001", 0, 4):
+                    fail(f"the year field reads {got!r} at offset {offset}, expected all of 2001")
+
         ordinal = one(frame, "result described 通日の結果",
                       lambda n: role(n) == "label" and n.description == "通日の結果")
         era = one(frame, "result described 通日の結果（和暦）",

@@ -1,6 +1,9 @@
 # Tests of what the program offers a desktop user: screen readers, input method,
 # copying results, Qt's Japanese texts, and the Debian package.
 koyomix_add_test(tst_desktop SOURCES tst_desktop.cpp LIBS koyomix_window)
+# A text query that never returns fails in seconds, by Qt Test's watchdog.
+koyomix_add_test(tst_fieldaccess SOURCES tst_fieldaccess.cpp LIBS koyomix_window
+                 ENV "QTEST_FUNCTION_TIMEOUT=20000")
 # Copying and the focus again on a real X server, where the menu grabs mouse and keyboard.
 add_test(NAME tst_desktop_x11
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/with-x11.sh $<TARGET_FILE:tst_desktop>

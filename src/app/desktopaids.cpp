@@ -1,5 +1,6 @@
 #include "app/desktopaids.h"
 
+#include "app/fieldaccessibility.h"
 #include "app/inputmethod.h"
 #include "app/resultcopy.h"
 #include "ui_form1.h"
@@ -32,9 +33,11 @@ void nameForScreenReaders(Ui::Form1 &ui)
 
 void koyomix::prepareForDesktop(Ui::Form1 &ui)
 {
-    nameForScreenReaders(ui);
-    for (QLineEdit *field : {ui.Text1, ui.Text2, ui.Text3, ui.Text4, ui.Text5})
+    for (QLineEdit *field : {ui.Text1, ui.Text2, ui.Text3, ui.Text4, ui.Text5}) {
+        useFieldTextInterface(field);
         keepInputMethodOff(field);
+    }
+    nameForScreenReaders(ui);
     for (QLabel *result : {ui.Label1, ui.Label2, ui.Label4, ui.Label5})
         makeResultCopyable(result);
 }

@@ -7,8 +7,9 @@ class Form1;
 
 namespace koyomix {
 
-// What the window offers beyond its conversions: names that a screen reader speaks,
-// digit fields that keep the IME off, and result labels whose text can be copied.
+// What the window offers beyond its conversions: names that a screen reader speaks, digit
+// fields whose text a screen reader can read and that keep the IME off, and result labels
+// whose text can be copied.
 void prepareForDesktop(Ui::Form1 &ui);
 
 // Lets a screen reader speak a notice's message with its OK button, however the notice was

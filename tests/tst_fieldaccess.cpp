@@ -1,0 +1,242 @@
+// The text a screen reader reads from the five digit fields: every boundary at, before and
+// after every offset, answered at once; everything else answered as Qt's own line edit does.
+#include "app/fieldaccessibility.h"
+#include "app/form1.h"
+
+#include <QAccessible>
+#include <QIntValidator>
+#include <QLineEdit>
+#include <QTest>
+
+#include <cstring>
+
+namespace {
+
+enum Where { Before, At, After };
+
+struct Answer
+{
+    QString text;
+    int start = -1;
+    int end = -1;
+    bool operator==(const Answer &) const = default;
+};
+
+// What one line of digits holds: the whole text is its one word, sentence, line and paragraph;
+// a character is one character. Offset -1 is the end of the text; nothing is "" at -1..-1.
+Answer expected(const QString &text, QAccessible::TextBoundaryType boundary, Where where,
+                int offset)
+{
+    const int length = int(text.size());
+    const int at = offset == -1 ? length : offset;
+    if (at < 0 || at > length)
+        return {};
+    if (boundary == QAccessible::CharBoundary) {
+        const int c = where == Before ? at - 1 : where == At ? at : at + 1;
+        return c >= 0 && c < length ? Answer{text.mid(c, 1), c, c + 1} : Answer{};
+    }
+    return where == At && length > 0 ? Answer{text, 0, length} : Answer{};
+}
+
+Answer ask(QAccessibleTextInterface *text, QAccessible::TextBoundaryType boundary, Where where,
+           int offset)
+{
+    Answer a;
+    if (where == Before)
+        a.text = text->textBeforeOffset(offset, boundary, &a.start, &a.end);
+    else if (where == At)
+        a.text = text->textAtOffset(offset, boundary, &a.start, &a.end);
+    else
+        a.text = text->textAfterOffset(offset, boundary, &a.start, &a.end);
+    return a;
+}
+
+QString show(const Answer &a)
+{
+    return QStringLiteral("\"%1\" %2..%3").arg(a.text).arg(a.start).arg(a.end);
+}
+
+// Everything a screen reader can read or do through a line edit's interface but the text
+// around an offset, in order; the edits change the field, so both fields get the same ones.
+QStringList describe(QLineEdit *field)
+{
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(field);
+    QAccessibleTextInterface *text = iface->textInterface();
+    QAccessibleEditableTextInterface *edit = iface->editableTextInterface();
+    QAccessible::State state = iface->state();
+    static_assert(sizeof(state) == sizeof(quint64));
+    quint64 stateBits = 0;
+    std::memcpy(&stateBits, &state, sizeof(state));
+    QStringList d{
+        QString::number(iface->role()),          iface->text(QAccessible::Name),
+        iface->text(QAccessible::Description),   iface->text(QAccessible::Value),
+        QString::number(stateBits, 16),          iface->actionInterface()->actionNames().join(u','),
+        QString::number(text->characterCount()), QString::number(bool(edit))};
+    int s = 0, e = 0;
+    d << text->attributes(1, &s, &e) << QString::number(s) << QString::number(e);
+    const int length = int(field->text().size());
+    for (int i = -1; i <= length + 1; ++i) {
+        const QRect r = text->characterRect(i);
+        d << text->text(i, i + 2)
+          << QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height())
+          << QString::number(text->offsetAtPoint(field->mapToGlobal(QPoint(4 + 7 * i, 8))));
+    }
+    for (int i = 0; i < length; ++i)
+        d << text->textAtOffset(i, QAccessible::CharBoundary, &s, &e) << QString::number(s);
+    text->setSelection(0, 1, 3);
+    text->selection(0, &s, &e);
+    d << QString::number(s) << QString::number(e) << QString::number(text->selectionCount());
+    text->removeSelection(0);
+    text->addSelection(0, 2);
+    text->selection(0, &s, &e);
+    d << QString::number(e) << QString::number(text->selectionCount());
+    text->setCursorPosition(2);
+    d << QString::number(text->cursorPosition());
+    text->scrollToSubstring(1, 3);
+    d << QString::number(text->cursorPosition());
+    edit->insertText(1, QStringLiteral("9"));
+    d << field->text();
+    edit->deleteText(0, 1);
+    d << field->text();
+    edit->replaceText(0, 2, QStringLiteral("77"));
+    d << field->text();
+    iface->setText(QAccessible::Value, QStringLiteral("123"));
+    d << field->text();
+    iface->setText(QAccessible::Value, QStringLiteral("abc"));
+    d << field->text() << iface->text(QAccessible::Value);
+    return d;
+}
+
+} // namespace
+
+class TestFieldAccess : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void everyBoundaryAndOffset_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        const char *rows[][2] = {{"Text1", "2001"},
+                                 {"Text2", "03"},
+                                 {"Text3", "11"},
+                                 {"Text4", "2001"},
+                                 {"Text5", "070"}};
+        for (const auto &[field, text] : rows) {
+            QTest::addRow("%s holding %s", field, text) << field << text;
+            QTest::addRow("%s empty", field) << field << QString();
+        }
+    }
+    // A word at the end of the text (the caret after the last digit) used to never return: the
+    // test program's own watchdog (QTEST_FUNCTION_TIMEOUT) fails it then.
+    void everyBoundaryAndOffset()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        Form1 form;
+        form.setNoticeHandler([](const QString &, int, const QString &) { return 1; });
+        form.Form_Load();
+        auto *edit = form.findChild<QLineEdit *>(field);
+        edit->setText(text);
+        QAccessibleTextInterface *iface =
+            QAccessible::queryAccessibleInterface(edit)->textInterface();
+        QVERIFY(iface);
+        const QList<std::pair<QAccessible::TextBoundaryType, const char *>> boundaries = {
+            {QAccessible::CharBoundary, "char"},           {QAccessible::WordBoundary, "word"},
+            {QAccessible::SentenceBoundary, "sentence"},   {QAccessible::LineBoundary, "line"},
+            {QAccessible::ParagraphBoundary, "paragraph"}, {QAccessible::NoBoundary, "none"}};
+        QStringList wrong;
+        for (const auto &[boundary, name] : boundaries) {
+            for (Where where : {Before, At, After}) {
+                for (int offset = -1; offset <= text.size() + 1; ++offset) {
+                    const Answer got = ask(iface, boundary, where, offset);
+                    const Answer want = expected(text, boundary, where, offset);
+                    if (got != want)
+                        wrong << QStringLiteral("%1 %2 offset %3: %4, expected %5")
+                                     .arg(QLatin1String(name),
+                                          QLatin1String(where == Before ? "before"
+                                                        : where == At   ? "at"
+                                                                        : "after"))
+                                     .arg(offset)
+                                     .arg(show(got), show(want));
+                }
+            }
+        }
+        QCOMPARE(wrong, QStringList());
+    }
+
+    void everythingElseIsQts_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("echo");
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<bool>("validated");
+        QTest::newRow("digits") << "2001" << int(QLineEdit::Normal) << false << false;
+        QTest::newRow("a number validator refuses letters")
+            << "070" << int(QLineEdit::Normal) << false << true;
+        QTest::newRow("read-only") << "03" << int(QLineEdit::Normal) << true << false;
+        QTest::newRow("password hides the text")
+            << "2001" << int(QLineEdit::Password) << false << false;
+        QTest::newRow("no echo hides the text") << "11" << int(QLineEdit::NoEcho) << false << false;
+        QTest::newRow("empty, with a placeholder")
+            << "" << int(QLineEdit::Normal) << false << false;
+    }
+    // A twin without the program's interface gets Qt's own.
+    void everythingElseIsQts()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, echo);
+        QFETCH(bool, readOnly);
+        QFETCH(bool, validated);
+        QLineEdit ours, qts;
+        koyomix::useFieldTextInterface(&ours);
+        QIntValidator digits(0, 9999);
+        for (QLineEdit *field : {&ours, &qts}) {
+            field->setGeometry(40, 30, 120, 24);
+            field->setAccessibleName(QStringLiteral("通日"));
+            field->setPlaceholderText(QStringLiteral("年を入力"));
+            field->setText(text);
+            field->setEchoMode(QLineEdit::EchoMode(echo));
+            field->setReadOnly(readOnly);
+            if (validated)
+                field->setValidator(&digits);
+        }
+        if (text.isEmpty()) // selecting from 1, in both fields
+            for (int i = 0; i < 2; ++i)
+                QTest::ignoreMessage(QtWarningMsg,
+                                     "QLineEdit::setSelection: Invalid start position (1)");
+        QCOMPARE(describe(&ours), describe(&qts));
+    }
+
+    // The interface is the program's even when Qt had made one for the field before, and it
+    // keeps Qt's name, role and editing on the window's fields.
+    void replacesAnEarlierInterface()
+    {
+        QLineEdit field;
+        field.setText(QStringLiteral("2001"));
+        QVERIFY(QAccessible::queryAccessibleInterface(&field));
+        koyomix::useFieldTextInterface(&field);
+        const auto text = QAccessible::queryAccessibleInterface(&field)->textInterface();
+        QCOMPARE(ask(text, QAccessible::WordBoundary, At, -1), (Answer{"2001", 0, 4}));
+    }
+    void windowFieldKeepsQtsNameRoleAndEditing()
+    {
+        Form1 form;
+        auto *edit = form.findChild<QLineEdit *>(QStringLiteral("Text4"));
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(edit);
+        QCOMPARE(iface->role(), QAccessible::EditableText);
+        QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("通日の年"));
+        QVERIFY(iface->editableTextInterface());
+        iface->editableTextInterface()->insertText(0, QStringLiteral("2001"));
+        QCOMPARE(edit->text(), QStringLiteral("2001"));
+        QCOMPARE(ask(iface->textInterface(), QAccessible::LineBoundary, At, 4),
+                 (Answer{"2001", 0, 4}));
+        edit->setCursorPosition(1); // -2 is the caret, as in Qt's line edit
+        QCOMPARE(ask(iface->textInterface(), QAccessible::CharBoundary, At, -2),
+                 (Answer{"0", 1, 2}));
+    }
+};
+
+QTEST_MAIN(TestFieldAccess)
+#include "tst_fieldaccess.moc"
