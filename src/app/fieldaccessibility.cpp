@@ -10,7 +10,8 @@ namespace {
 const char kFieldProperty[] = "koyomixFieldText";
 
 // Qt's line-edit interface is private to Qt (not exported), so this is a copy of it, written on
-// QLineEdit's public API to answer as Qt 6.4 does; only textBefore/At/AfterOffset differ.
+// QLineEdit's public API to answer as Qt 6.4 does; only textBefore/At/AfterOffset and the
+// attribute runs differ.
 class FieldText : public QAccessibleWidget,
                   public QAccessibleTextInterface,
                   public QAccessibleEditableTextInterface
@@ -102,9 +103,14 @@ public:
         return field()->text().mid(startOffset, endOffset - startOffset);
     }
     int characterCount() const override { return field()->text().size(); }
+    // One run without attributes over the whole text. Qt's line edit answers an empty run at
+    // the offset itself, and a screen reader that reads a line run by run drops its last digit.
     QString attributes(int offset, int *startOffset, int *endOffset) const override
     {
-        *startOffset = *endOffset = offset;
+        const int length = int(field()->text().size());
+        const bool inText = offset >= 0 && offset <= length;
+        *startOffset = inText ? 0 : -1;
+        *endOffset = inText ? length : -1;
         return QString();
     }
     QRect characterRect(int offset) const override;
