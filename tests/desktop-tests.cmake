@@ -21,6 +21,15 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
     set_tests_properties(atspi_read_result PROPERTIES
         ENVIRONMENT "LANG=ja_JP.UTF-8;TZ=UTC" TIMEOUT 120 RUN_SERIAL TRUE)
 
+    # What Orca, Debian's screen reader, says while a user works the window with real keys
+    # and clicks: the field announced after a notice, whole field texts, every notice's
+    # message, the results. with-x11.sh gives Orca and the program a private session bus.
+    add_test(NAME orca_speech
+             COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/with-x11.sh /usr/bin/python3
+                     ${CMAKE_CURRENT_SOURCE_DIR}/orca_speech.py $<TARGET_FILE:koyomix>)
+    set_tests_properties(orca_speech PROPERTIES
+        ENVIRONMENT "LANG=ja_JP.UTF-8;TZ=UTC" TIMEOUT 300 RUN_SERIAL TRUE)
+
     # The desktop entry and metainfo as shipped, and the package built, unpacked and started.
     find_program(DESKTOP_FILE_VALIDATE desktop-file-validate REQUIRED)
     find_program(APPSTREAMCLI appstreamcli REQUIRED)

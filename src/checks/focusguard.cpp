@@ -1,7 +1,6 @@
 #include "checks/focusguard.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QFocusEvent>
 #include <QScopedValueRollback>
 #include <QTimer>
@@ -33,11 +32,6 @@ bool FocusGuard::eventFilter(QObject *watched, QEvent *event)
                 fieldLostFocus(field, lostFocus, static_cast<QFocusEvent *>(event)->reason());
         }
         break;
-    case QEvent::FocusIn:
-        // The focus has settled in the window again after a refusal.
-        if (!m_checking)
-            m_restoring = nullptr;
-        break;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
         if (m_cancelPress) {
@@ -55,7 +49,7 @@ bool FocusGuard::eventFilter(QObject *watched, QEvent *event)
 
 void FocusGuard::fieldLostFocus(QWidget *field, const std::function<void()> &lostFocus, int reason)
 {
-    if (m_checking || m_restoring || !m_window->isVisible())
+    if (m_checking || !m_window->isVisible())
         return;
     if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
         return;
@@ -69,10 +63,6 @@ void FocusGuard::fieldLostFocus(QWidget *field, const std::function<void()> &los
     // sent it.
     if (m_window->focusWidget() != field)
         return;
-    // The window may be reactivated only after the notice is gone; then the focus arrives
-    // in the field later, and until it does nothing else is checked.
-    if (QApplication::focusWidget() != field)
-        m_restoring = field;
     if (reason == Qt::MouseFocusReason) {
         // Qt gives the focus before it delivers the press, so the press comes right after
         // this returns. The timer only drops the flag should no press follow.

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
 
 #include <functional>
 #include <vector>
@@ -21,8 +20,12 @@ namespace koyomix {
 // focus-out, sends a focus-out to the control that was just receiving the focus; the
 // setFocus() that puts the focus back sends one more; a click that took the focus is still
 // delivered to its button after the notice has closed, leaving it drawn pressed or clicking
-// it. So while a handler runs and until the focus is back in its field no other field is
-// checked, and a click whose focus move a check refused never reaches its control.
+// it. So while a handler runs no other field is checked, and a click whose focus move a
+// check refused never reaches its control.
+//
+// Nothing needs guarding after the handler: when the window is reactivated only after the
+// notice is gone, the refused field is already the window's focus child, so reactivation
+// gives the focus straight back to it and no other control gains or loses it on the way.
 class FocusGuard : public QObject
 {
     Q_OBJECT
@@ -41,9 +44,8 @@ private:
 
     QWidget *m_window;
     std::vector<std::pair<QWidget *, std::function<void()>>> m_fields;
-    bool m_checking = false;       // a handler runs (with its notice and its setFocus)
-    QPointer<QWidget> m_restoring; // a refused field waiting for the focus to come back
-    bool m_cancelPress = false;    // the press that started a refused move is still to come
+    bool m_checking = false;    // a handler runs (with its notice and its setFocus)
+    bool m_cancelPress = false; // the press that started a refused move is still to come
 };
 
 } // namespace koyomix
