@@ -154,14 +154,13 @@ class Session:
 # key names, type:TEXT and click:CONTROL, played left to right.
 NOT_TEXT5 = r"通日 text"
 ORDINAL_ROW = [
-    ("word move in a field answers at once (no freeze)",
-     "type:2001 Home ctrl+Right Tab", ["通日 text"], []),
-    ("refused ordinal year: its notice",
-     "shift+Tab ctrl+a type:1899 Tab", ["有効な年は1900～2999までです"], []),
+    ("refused ordinal year: its notice", "type:1899 Tab", ["有効な年は1900～2999までです"], []),
     ("after OK the refused field is announced, whole text",
      "Return", ["通日の年 text", "1899"], [NOT_TEXT5, r"\b189\b"]),
+    ("word move in a field answers at once (no freeze)",
+     "ctrl+a type:2001 Home ctrl+Right Tab", ["通日 text"], []),
     ("notice raised by a click on the button is read",
-     "ctrl+a type:2001 Tab type:366 click:Command2", ["有効な日付ではありません"], []),
+     "type:366 click:Command2", ["有効な日付ではありません"], []),
     ("after OK the button sends the focus to the year",
      "Return", ["通日の年 text", "2001"], [r"グレゴリオ変換", NOT_TEXT5, r"\b200\b"]),
     ("notice raised by Space on the button is read",
