@@ -61,8 +61,9 @@ bool runOnce(xcb_connection_t *conn, Program &program)
     const auto start = Clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
-        // Quiet: only the figures of this driver belong on the terminal.
-        freopen("/dev/null", "w", stderr);
+        // Quiet: only the figures of this driver belong on the terminal. Should it fail,
+        // the program merely talks.
+        [[maybe_unused]] FILE *quiet = freopen("/dev/null", "w", stderr);
         execl(program.path.c_str(), program.path.c_str(), static_cast<char *>(nullptr));
         _exit(127);
     }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package, unpacks it into a temporary root as dpkg would install it,
-# checks what it installs and declares, and starts the installed program on an X server
-# until its window shows.
+# checks what it installs and declares, runs Debian's checks on it (lintian, hardening-check,
+# man), and starts the installed program on an X server until its window shows.
 #   package_install_start.sh BUILD_DIR
 set -euo pipefail
 build_dir=$(cd "$1" && pwd)
@@ -40,6 +40,24 @@ for size in 16 22 24 32 48 64 128 256; do
   file "$png" | grep -q "PNG image data, $size x $size" || fail "icon ${size}x${size}: $(file "$png")"
 done
 [ -s "$root/usr/share/icons/hicolor/scalable/apps/$id.svg" ] || fail "no scalable icon"
+
+# Every lintian tag fails, pedantic and informational ones too; the overrides the package
+# ships say why they exist.
+lintian_out=$(lintian --pedantic --display-info --display-experimental --allow-root "$deb" 2>&1) ||
+  fail "lintian: $lintian_out"
+[ -z "$lintian_out" ] || fail "lintian: $lintian_out"
+hardening=$(hardening-check "$root/usr/bin/koyomix") || true
+! grep ': no' <<<"$hardening" || fail "hardening-check: $hardening"
+changelog_version=$(zcat "$root/usr/share/doc/koyomix/changelog.gz" | sed -n '1s/^koyomix (\(.*\)).*/\1/p')
+[ "$changelog_version" = "$(dpkg-deb -f "$deb" Version)" ] || fail "changelog.gz is for $changelog_version"
+# As lintian reads the pages (C.UTF-8), at its width and a terminal's.
+for page in man1/koyomix.1.gz ja/man1/koyomix.1.gz; do
+  for width in 80 120; do
+    groff_out=$(LC_ALL=C.UTF-8 MANWIDTH=$width man --warnings -E UTF-8 -l -Tutf8 -Z \
+      "$root/usr/share/man/$page" 2>&1 >/dev/null)
+    [ -z "$groff_out" ] || fail "man page $page at $width columns: $groff_out"
+  done
+done
 
 # Start the installed program, as the menu entry would, and wait for its window.
 "$here/with-x11.sh" bash -c '

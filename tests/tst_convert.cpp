@@ -168,6 +168,8 @@ private Q_SLOTS:
         fails("unchecked: day beyond 32 bits", {"2001", "99999999999"}, kImpossible, "Text4");
         fails("unchecked: day number 65536 years on wraps chrono year", {"2001", "23936602"},
               kImpossible, "Text4");
+        fails("unchecked: day number 65536 years back wraps chrono year", {"2001", "-23936531"},
+              kImpossible, "Text4");
         gives("day 070 of 2001", QStringList{"2001", "070"}, "2001/03/11", "平成13年3月11日 (日)");
         gives("unchecked year 999 is still a day", QStringList{"999", "001"}, "0999/01/01",
               "長徳5年1月1日 (火)");

@@ -46,6 +46,8 @@ private Q_SLOTS:
         QTest::newRow("blank in the month") << "2001/ 3/11" << false;
         QTest::newRow("trailing blank") << "2001/03/11 " << false;
         QTest::newRow("dash separators") << "2001-03-11" << false;
+        QTest::newRow("dash as the first separator") << "2001-03/11" << false;
+        QTest::newRow("dash as the second separator") << "2001/03-11" << false;
         QTest::newRow("one-digit month") << "2001/3/11" << false;
         QTest::newRow("five-digit year") << "12001/03/11" << false;
         QTest::newRow("full-width digits") << QStringLiteral("２００１/03/11") << false;

@@ -24,8 +24,6 @@ void registerFontSubstitutions()
     static const bool done = [] {
         QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
         QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
-        QFont::insertSubstitution(QStringLiteral("Arial Narrow"),
-                                  QStringLiteral("Liberation Sans Narrow"));
         return true;
     }();
     Q_UNUSED(done);

@@ -8,7 +8,7 @@
 
 namespace {
 
-qint16 applyRule(Form1 &form, const koyomix::FieldRule &rule, const QString &text)
+qint16 applyRule(Form1 &form, QLineEdit *field, const koyomix::FieldRule &rule, const QString &text)
 {
     const koyomix::Verdict verdict = koyomix::checkField(rule, text);
     if (!verdict.accepted) {
@@ -17,7 +17,7 @@ qint16 applyRule(Form1 &form, const koyomix::FieldRule &rule, const QString &tex
         return 1;
     }
     // Written also when unchanged: the whole field is replaced, spaces around it vanish.
-    form.findChild<QLineEdit *>(rule.field.toString())->setText(verdict.text);
+    field->setText(verdict.text);
     return 0;
 }
 
@@ -34,27 +34,27 @@ void lostFocus(Form1 &form, QLineEdit *field, qint16 (Form1::*check)(const QStri
 
 qint16 Form1::chkYYYY(const QString &strYYYY)
 {
-    return applyRule(*this, koyomix::rules::chkYYYY, strYYYY);
+    return applyRule(*this, m_ui->Text1, koyomix::rules::chkYYYY, strYYYY);
 }
 
 qint16 Form1::chkMM(const QString &strMM)
 {
-    return applyRule(*this, koyomix::rules::chkMM, strMM);
+    return applyRule(*this, m_ui->Text2, koyomix::rules::chkMM, strMM);
 }
 
 qint16 Form1::chkDD(const QString &strDD)
 {
-    return applyRule(*this, koyomix::rules::chkDD, strDD);
+    return applyRule(*this, m_ui->Text3, koyomix::rules::chkDD, strDD);
 }
 
 qint16 Form1::chkYYYY2(const QString &strYYYY)
 {
-    return applyRule(*this, koyomix::rules::chkYYYY2, strYYYY);
+    return applyRule(*this, m_ui->Text4, koyomix::rules::chkYYYY2, strYYYY);
 }
 
 qint16 Form1::chkDDD(const QString &strDD)
 {
-    return applyRule(*this, koyomix::rules::chkDDD, strDD);
+    return applyRule(*this, m_ui->Text5, koyomix::rules::chkDDD, strDD);
 }
 
 void Form1::Text1_LostFocus()

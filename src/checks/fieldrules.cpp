@@ -1,5 +1,7 @@
 #include "checks/fieldrules.h"
 
+#include "dates/asciidigit.h"
+
 #include <algorithm>
 
 namespace koyomix {
@@ -15,11 +17,6 @@ constexpr LengthPrefix kYearLengths[] = {{1, u"200"}, {2, u"20"}, {3, u"2"}, {4,
 constexpr LengthPrefix kTwoDigitLengths[] = {{1, u"0"}, {2, u""}};
 constexpr LengthPrefix kDayOfYearLengths[] = {{1, u"00"}, {2, u"0"}, {3, u""}};
 
-bool isAsciiDigit(QChar c)
-{
-    return c >= u'0' && c <= u'9';
-}
-
 bool isAnyDigit(QChar c)
 {
     return isAsciiDigit(c) || (c >= u'０' && c <= u'９');
@@ -29,8 +26,6 @@ bool isAnyDigit(QChar c)
 
 namespace rules {
 const FieldRule chkYYYY{
-    .field = u"Text1",
-    .parameter = u"strYYYY",
     .numericNotice = digitNotice,
     .lengths = kYearLengths,
     .lengthNotice = kYearLengthNotice,
@@ -39,8 +34,6 @@ const FieldRule chkYYYY{
     .rangeNotice = kYearRangeNotice,
 };
 const FieldRule chkMM{
-    .field = u"Text2",
-    .parameter = u"strMM",
     .numericNotice = digitNotice,
     .lengths = kTwoDigitLengths,
     .lengthNotice = u"月は２桁で入力してください",
@@ -49,8 +42,6 @@ const FieldRule chkMM{
     .rangeNotice = u"月は１月～１２月までです",
 };
 const FieldRule chkDD{
-    .field = u"Text3",
-    .parameter = u"strDD",
     .numericNotice = digitNotice,
     .lengths = kTwoDigitLengths,
     .lengthNotice = u"日は２桁で入力してください",
@@ -60,8 +51,6 @@ const FieldRule chkDD{
 };
 // The ordinal year's numeric notice doubles the を; its digit notice does not.
 const FieldRule chkYYYY2{
-    .field = u"Text4",
-    .parameter = u"strYYYY",
     .numericNotice = u"数字をを入力してください",
     .lengths = kYearLengths,
     .lengthNotice = kYearLengthNotice,
@@ -70,8 +59,6 @@ const FieldRule chkYYYY2{
     .rangeNotice = kYearRangeNotice,
 };
 const FieldRule chkDDD{
-    .field = u"Text5",
-    .parameter = u"strDD",
     .numericNotice = digitNotice,
     .lengths = kDayOfYearLengths,
     .lengthNotice = u"日は３桁で入力してください",

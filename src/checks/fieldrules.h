@@ -21,8 +21,6 @@ struct LengthPrefix
 // check; the digit notice is shared (digitNotice below).
 struct FieldRule
 {
-    QStringView field;     // object name of the field the check writes on acceptance
-    QStringView parameter; // name of the check's argument
     QStringView numericNotice;
     std::span<const LengthPrefix> lengths; // every length not listed gets lengthNotice
     QStringView lengthNotice;

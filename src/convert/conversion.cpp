@@ -1,7 +1,9 @@
 #include "convert/conversion.h"
 
+#include "dates/asciidigit.h"
 #include "dates/serialdate.h"
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 
@@ -26,10 +28,8 @@ template <typename Int> std::optional<Int> wholeNumber(QStringView text)
     const QStringView digits = text.startsWith(u'-') || text.startsWith(u'+') ? text.mid(1) : text;
     if (digits.isEmpty())
         return std::nullopt;
-    for (QChar c : digits) {
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-    }
+    if (!std::all_of(digits.begin(), digits.end(), isAsciiDigit))
+        return std::nullopt;
     bool ok = false;
     const qlonglong value = text.toLongLong(&ok);
     if (!ok || value < std::numeric_limits<Int>::min() || value > std::numeric_limits<Int>::max())
@@ -82,14 +82,18 @@ Conversion ordinalToCalendar(const QString &year, const QString &dayOfYear)
     if (!yearNumber || *yearNumber < int(std::chrono::year::min()) || !dayNumber)
         return impossibleDate();
 
-    const SerialDate firstDay = dateFromYMD(*yearNumber, 1, 1);
-    const SerialDate result = addDays(addDays(firstDay, *dayNumber), -1);
     // Only the years 0001-9999 are written (four-digit yyyy); a day number that carries
-    // the date outside them, or outside what std::chrono::year holds, is impossible.
+    // the date outside them is impossible. Tested on the day number before any addition:
+    // where std::chrono::days counts in 32 bits, firstDay plus a huge number overflows.
+    // Both bounds are within about 12 million days of firstDay, far inside int.
     using namespace std::chrono;
-    if (result < SerialDate{std::chrono::year{1} / January / 1} ||
-        result > SerialDate{std::chrono::year{9999} / December / 31})
+    const SerialDate firstDay = dateFromYMD(*yearNumber, 1, 1);
+    const int lowest = daysBetween(firstDay, SerialDate{std::chrono::year{1} / January / 1}) + 1;
+    const int highest =
+        daysBetween(firstDay, SerialDate{std::chrono::year{9999} / December / 31}) + 1;
+    if (*dayNumber < lowest || *dayNumber > highest)
         return impossibleDate();
+    const SerialDate result = addDays(firstDay, *dayNumber - 1);
     // Compared as texts: a year written otherwise than its plain decimal form (leading
     // zero, sign) is impossible, like a day number that carried into another year.
     if (year != QString::number(yearOf(result)))

@@ -1,5 +1,6 @@
 #include "dates/serialdate.h"
 
+#include "dates/asciidigit.h"
 #include "dates/japaneseera.h"
 
 namespace koyomix {
@@ -7,11 +8,6 @@ namespace koyomix {
 using namespace std::chrono;
 
 namespace {
-
-bool isAsciiDigit(QChar c)
-{
-    return c >= u'0' && c <= u'9';
-}
 
 // Decimal value of text[from, from + count), all ASCII digits (checked by the caller).
 int digitsValue(QStringView text, qsizetype from, qsizetype count)
@@ -95,7 +91,12 @@ int daysBetween(SerialDate from, SerialDate to)
 
 qint16 yearOf(SerialDate date)
 {
-    return static_cast<qint16>(int(year_month_day{date}.year()));
+    const int y = int(year_month_day{date}.year());
+    // Narrowed to 16 bits: the caller keeps date within the years [-32767, 32767], where
+    // chrono's year is exact; for a day outside them the year is already wrong and may
+    // even wrap to a plausible one.
+    Q_ASSERT(y >= -32767 && y <= 32767);
+    return static_cast<qint16>(y);
 }
 
 QString formatDate(SerialDate date, QStringView pattern)

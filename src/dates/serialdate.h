@@ -37,7 +37,8 @@ SerialDate addDays(SerialDate date, int n);
 // Days from `from` to `to`, negative when `to` is earlier.
 int daysBetween(SerialDate from, SerialDate to);
 
-// The Gregorian year of a day in the years [-32767, 32767].
+// The Gregorian year of a day. Precondition: the day lies in the years [-32767, 32767];
+// for any other day the year does not fit in 16 bits and the result is meaningless.
 qint16 yearOf(SerialDate date);
 
 // The date written under a pattern read left to right. Tokens: yyyy (four-digit year),
