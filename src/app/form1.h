@@ -23,7 +23,7 @@ class Form1;
 namespace koyomix {
 class FocusGuard;
 class ResultAnnouncer;
-}
+} // namespace koyomix
 
 class Form1 : public QWidget
 {
