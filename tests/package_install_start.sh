@@ -46,8 +46,14 @@ done
 lintian_out=$(lintian --pedantic --display-info --display-experimental --allow-root "$deb" 2>&1) ||
   fail "lintian: $lintian_out"
 [ -z "$lintian_out" ] || fail "lintian: $lintian_out"
-hardening=$(hardening-check "$root/usr/bin/koyomix") || true
-! grep ': no' <<<"$hardening" || fail "hardening-check: $hardening"
+# A sanitizer build routes the C library's string functions through the sanitizer instead
+# of their fortified forms; the hardening of what ships is that of the release build.
+if grep -q '\blibasan' <<<"$depends"; then
+  echo "sanitizer build: hardening-check left to the release build"
+else
+  hardening=$(hardening-check "$root/usr/bin/koyomix") || true
+  ! grep ': no' <<<"$hardening" || fail "hardening-check: $hardening"
+fi
 changelog_version=$(zcat "$root/usr/share/doc/koyomix/changelog.gz" | sed -n '1s/^koyomix (\(.*\)).*/\1/p')
 [ "$changelog_version" = "$(dpkg-deb -f "$deb" Version)" ] || fail "changelog.gz is for $changelog_version"
 # As lintian reads the pages (C.UTF-8), at its width and a terminal's.
