@@ -6,11 +6,14 @@
 //      -> check member (checks/)  -> field rule (core, pure) -> verdict
 //             -> ShowNotice, or the normalised text written back
 //      -> button handler (convert/) -> date operations (core, pure)
-//             -> label captions, or ShowNotice and cleared labels
+//             -> label captions (spoken by the ResultAnnouncer), or ShowNotice and
+//                cleared labels
 //
 // Form1 owns the controls (built from ui/form1.ui), RET and ShowNotice. Everything
 // that decides anything lives in koyomix_core; the members here only read fields,
-// call the core and show what it answered.
+// call the core and show what it answered. What a screen reader is told beyond Qt's
+// defaults is in app/: desktopaids, fieldaccessibility (field texts), accessiblefocus
+// (the focus around notices) and resultannouncer.
 
 #include <QWidget>
 
