@@ -53,8 +53,12 @@ def find_all(root, predicate):
     return found
 
 
+# Roles by their numbers, which stay; their names change ("push button" became "button").
+TEXT, PUSH_BUTTON, LABEL = 61, 43, 29
+
+
 def role(node):
-    return node.getRoleName()
+    return int(node.getRole())
 
 
 def window_of_koyomix():
@@ -105,14 +109,14 @@ def main():
 
         # Every field and button is announced by a name a Japanese user understands.
         named = {}
-        for name, kind in [("年", "text"), ("月", "text"), ("日", "text"), ("通日の年", "text"),
-                           ("通日", "text"), ("ジュリアン変換", "push button"),
-                           ("グレゴリオ変換", "push button")]:
-            named[name] = one(frame, f"{kind} named {name}",
+        for name, kind in [("年", TEXT), ("月", TEXT), ("日", TEXT), ("通日の年", TEXT),
+                           ("通日", TEXT), ("ジュリアン変換", PUSH_BUTTON),
+                           ("グレゴリオ変換", PUSH_BUTTON)]:
+            named[name] = one(frame, f"role {kind} named {name}",
                               lambda n, name=name, kind=kind: n.name == name and role(n) == kind)
 
         # The about box is a notice: its text is readable, and OK closes it.
-        credit = one(frame, "credit line", lambda n: role(n) == "label" and "Koyomix" in n.name)
+        credit = one(frame, "credit line", lambda n: role(n) == LABEL and "Koyomix" in n.name)
         x, y = centre(credit)
         xdotool("mousemove", str(x), str(y), "click", "--repeat", "2", "--delay", "80", "1")
 
@@ -122,10 +126,10 @@ def main():
             return boxes[0] if boxes else None
 
         box = wait_for("the about box", about_box)
-        texts = [n.name for n in find_all(box, lambda n: role(n) == "label")]
+        texts = [n.name for n in find_all(box, lambda n: role(n) == LABEL)]
         if not any(t.startswith("Koyomix Ver.1.0") for t in texts):
             fail(f"the about box reads {texts!r}")
-        press_action(one(box, "OK button", lambda n: role(n) == "push button"), "Press")
+        press_action(one(box, "OK button", lambda n: role(n) == PUSH_BUTTON), "Press")
         wait_for("the about box to close", lambda: about_box() is None)
 
         # A conversion, typed on the keyboard; the results are read by their descriptions.
@@ -156,9 +160,9 @@ def main():
                     fail(f"the year field reads {got!r} at offset {offset}, expected all of 2001")
 
         ordinal = one(frame, "result described 通日の結果",
-                      lambda n: role(n) == "label" and n.description == "通日の結果")
+                      lambda n: role(n) == LABEL and n.description == "通日の結果")
         era = one(frame, "result described 通日の結果（和暦）",
-                  lambda n: role(n) == "label" and n.description == "通日の結果（和暦）")
+                  lambda n: role(n) == LABEL and n.description == "通日の結果（和暦）")
         try:
             wait_for("a result in Label1", lambda: ordinal.name, timeout=5)
         finally:

@@ -20,8 +20,9 @@ recommends=$(dpkg-deb -f "$deb" Recommends)
 echo "Depends: $depends"
 echo "Recommends: $recommends"
 # Computed by dpkg-shlibdeps from the executable, so the Qt libraries it links are there.
+# Debian 13 renamed the Qt packages for 64-bit time (libqt6core6t64): same library.
 for lib in libqt6widgets6 libqt6gui6 libqt6core6 libc6; do
-  grep -q "\b$lib\b" <<<"$depends" || fail "Depends lacks $lib"
+  grep -qE "(^|[ ,])${lib}(t64)?( |,|$)" <<<"$depends" || fail "Depends lacks $lib"
 done
 for pkg in fonts-ipafont-gothic fonts-liberation; do
   grep -q "\b$pkg\b" <<<"$recommends" || fail "Recommends lacks $pkg"
@@ -32,7 +33,7 @@ desktop="$root/usr/share/applications/$id.desktop"
 metainfo="$root/usr/share/metainfo/$id.metainfo.xml"
 [ -x "$root/usr/bin/koyomix" ] || fail "no executable usr/bin/koyomix"
 desktop-file-validate "$desktop" || fail "installed desktop entry"
-appstreamcli validate --no-net "$metainfo" >/dev/null || fail "installed metainfo"
+"$here/validate-metainfo.sh" "$metainfo" >/dev/null || fail "installed metainfo"
 exec_line=$(sed -n 's/^Exec=//p' "$desktop")
 [ -x "$root/usr/bin/${exec_line%% *}" ] || fail "Exec=$exec_line is not an installed program"
 for size in 16 22 24 32 48 64 128 256; do
@@ -52,7 +53,13 @@ if grep -q '\blibasan' <<<"$depends"; then
   echo "sanitizer build: hardening-check left to the release build"
 else
   hardening=$(hardening-check "$root/usr/bin/koyomix") || true
-  ! grep ': no' <<<"$hardening" || fail "hardening-check: $hardening"
+  # Newer hardening-check also asks for arm64's Branch Protection, "no" on every other
+  # architecture (Debian's own /usr/bin/ls included); only on arm64 is it ours to give.
+  gaps=$(grep ': no' <<<"$hardening") || true
+  if [ "$(dpkg --print-architecture)" != arm64 ]; then
+    gaps=$(grep -v '^ *Branch Protection: no' <<<"$gaps") || true
+  fi
+  [ -z "$gaps" ] || fail "hardening-check: $hardening"
 fi
 changelog_version=$(zcat "$root/usr/share/doc/koyomix/changelog.gz" | sed -n '1s/^koyomix (\(.*\)).*/\1/p')
 [ "$changelog_version" = "$(dpkg-deb -f "$deb" Version)" ] || fail "changelog.gz is for $changelog_version"
@@ -61,6 +68,11 @@ for page in man1/koyomix.1.gz ja/man1/koyomix.1.gz; do
   for width in 80 120; do
     groff_out=$(LC_ALL=C.UTF-8 MANWIDTH=$width man --warnings -E UTF-8 -l -Tutf8 -Z \
       "$root/usr/share/man/$page" 2>&1 >/dev/null)
+    # groff 1.23 cannot fill Japanese text, which has no spaces, and says so; lintian ignores
+    # that warning on Japanese, Korean and Chinese pages too.
+    if [[ $page == ja/* ]]; then
+      groff_out=$(grep -v 'warning.*cannot adjust line' <<<"$groff_out") || true
+    fi
     [ -z "$groff_out" ] || fail "man page $page at $width columns: $groff_out"
   done
 done
