@@ -44,6 +44,10 @@ private:
     bool m_closing = false;
 };
 
+// How long the window manager may take to activate a window or give it back its focus: on a
+// machine busy with other work that can be far longer than Qt Test's default of 5 s.
+constexpr int windowManagerTimeout = 30000;
+
 // Lets every queued focus, activation and timer event run out.
 void settle()
 {
@@ -69,8 +73,9 @@ class TestFocus : public QObject
         for (const auto &[name, text] : texts)
             field(name)->setText(text);
         m_form->Form_Load();
-        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
-        QTRY_COMPARE(QApplication::focusWidget(), field("Text4"));
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get(), windowManagerTimeout));
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), field("Text4"),
+                                  windowManagerTimeout);
     }
 
     // After a notice the window manager gives the window its activation back; offscreen
@@ -78,14 +83,15 @@ class TestFocus : public QObject
     bool focusBackIn(const char *name)
     {
         if (QGuiApplication::platformName() == QLatin1String("xcb"))
-            return QTest::qWaitFor([&] { return QApplication::focusWidget() == field(name); });
+            return QTest::qWaitFor([&] { return QApplication::focusWidget() == field(name); },
+                                   windowManagerTimeout);
         return m_form->focusWidget() == field(name);
     }
 
     void focusInto(const char *name)
     {
         field(name)->setFocus(Qt::OtherFocusReason);
-        QTRY_COMPARE(QApplication::focusWidget(), field(name));
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), field(name), windowManagerTimeout);
         m_closer->texts.clear();
     }
 
@@ -147,7 +153,7 @@ private Q_SLOTS:
         startWith({{from, bad}, {into, "yy"}});
         focusInto(from);
         QTest::keyClick(field(from), Qt::Key(key));
-        QTRY_COMPARE(m_closer->texts.size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(m_closer->texts.size(), 1, windowManagerTimeout);
         settle();
         QCOMPARE(m_closer->texts.size(), 1);
         QVERIFY(focusBackIn(from));
@@ -183,7 +189,7 @@ private Q_SLOTS:
         const qsizetype before = clicked.size();
         field("Text1")->setText(QStringLiteral("2001"));
         QTest::mouseClick(button("Command1"), Qt::LeftButton);
-        QTRY_COMPARE(clicked.size(), before + 1);
+        QTRY_COMPARE_WITH_TIMEOUT(clicked.size(), before + 1, windowManagerTimeout);
     }
 
     void leavingTheWindowRunsNoCheck()
@@ -194,9 +200,9 @@ private Q_SLOTS:
         other.resize(100, 50);
         other.show();
         other.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QVERIFY(QTest::qWaitForWindowActive(&other, windowManagerTimeout));
         m_form->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get(), windowManagerTimeout));
         QMenu menu(field("Text1"));
         menu.addAction(QStringLiteral("コピー"));
         menu.popup(field("Text1")->mapToGlobal(QPoint(2, 2)));
@@ -212,7 +218,7 @@ private Q_SLOTS:
         startWith({{"Text3", "x "}});
         focusInto("Text3");
         QTest::keyClick(field("Text3"), Qt::Key_Tab);
-        QTRY_COMPARE(m_closer->texts, QStringList{digitNotice});
+        QTRY_COMPARE_WITH_TIMEOUT(m_closer->texts, QStringList{digitNotice}, windowManagerTimeout);
         QVERIFY(focusBackIn("Text3"));
         QCOMPARE(field("Text3")->text(), QStringLiteral("x "));
         QTest::keyClick(field("Text3"), Qt::Key_A, Qt::ControlModifier);
@@ -247,7 +253,7 @@ private Q_SLOTS:
                                                    QString::number(at.y()), "click", "1"}
                                      : QStringList{"key", "Tab"};
         QProcess::startDetached(xdotool, args);
-        QTRY_COMPARE(m_closer->texts.size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(m_closer->texts.size(), 1, windowManagerTimeout);
         settle();
         QCOMPARE(m_closer->texts, QStringList{digitNotice});
         QCOMPARE(clicked.size(), 0);
