@@ -192,6 +192,8 @@ CALENDAR_ROW = [
     ("a failing click speaks only its notice",
      "click:Text1 ctrl+a BackSpace click:Command1", ["年を入力してください"],
      [r"2001/070", "notification"]),
+    ("after its OK no empty result is announced",
+     "Return", ["年 text"], [r"notification|通知"]),
 ]
 
 
