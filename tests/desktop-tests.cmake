@@ -1,6 +1,8 @@
 # Tests of what the program offers a desktop user: screen readers, input method,
 # copying results, Qt's Japanese texts, and the Debian package.
 koyomix_add_test(tst_desktop SOURCES tst_desktop.cpp LIBS koyomix_window)
+# Qt's own texts are Japanese in a session of another language too.
+koyomix_add_test(tst_desktop_c_locale RUNS tst_desktop ENV "LANG=C;LC_ALL=C;LANGUAGE=C")
 # A text query that never returns fails in seconds, by Qt Test's watchdog.
 koyomix_add_test(tst_fieldaccess SOURCES tst_fieldaccess.cpp LIBS koyomix_window
                  ENV "QTEST_FUNCTION_TIMEOUT=20000")

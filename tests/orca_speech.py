@@ -218,6 +218,8 @@ CALENDAR_ROW = [
     ("a failing click speaks only its notice",
      "click:Text1 ctrl+a BackSpace click:Command1", ["年を入力してください"],
      [r"2001/070", NOTIFICATION]),
+    ("after its OK no empty result is announced",
+     "Return", ["年"], [NOTIFICATION]),
 ]
 
 

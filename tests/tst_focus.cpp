@@ -136,12 +136,15 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("into");
         QTest::addColumn<QString>("bad"); // the text of the field left, kept as typed
         QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("seam"); // the notice returns at once: the window stays active
         QTest::newRow("Tab from bad Text1 into bad Text2")
-            << QByteArray("Text1") << QByteArray("Text2") << " 1x " << int(Qt::Key_Tab);
+            << QByteArray("Text1") << QByteArray("Text2") << " 1x " << int(Qt::Key_Tab) << false;
         QTest::newRow("Shift+Tab from bad Text2 into bad Text1")
-            << QByteArray("Text2") << QByteArray("Text1") << "x " << int(Qt::Key_Backtab);
+            << QByteArray("Text2") << QByteArray("Text1") << "x " << int(Qt::Key_Backtab) << false;
         QTest::newRow("Tab from bad Text4 into bad Text5")
-            << QByteArray("Text4") << QByteArray("Text5") << "　" << int(Qt::Key_Tab);
+            << QByteArray("Text4") << QByteArray("Text5") << "　" << int(Qt::Key_Tab) << false;
+        QTest::newRow("Tab from bad Text1 into bad Text2 through the notice seam: one notice")
+            << QByteArray("Text1") << QByteArray("Text2") << "x" << int(Qt::Key_Tab) << true;
     }
 
     void tabBetweenBadFields()
@@ -150,7 +153,13 @@ private Q_SLOTS:
         QFETCH(QByteArray, into);
         QFETCH(QString, bad);
         QFETCH(int, key);
+        QFETCH(bool, seam);
         startWith({{from, bad}, {into, "yy"}});
+        if (seam)
+            m_form->setNoticeHandler([this](const QString &text, int, const QString &) {
+                m_closer->texts << text;
+                return Form1::NoticeOk;
+            });
         focusInto(from);
         QTest::keyClick(field(from), Qt::Key(key));
         QTRY_COMPARE_WITH_TIMEOUT(m_closer->texts.size(), 1, windowManagerTimeout);

@@ -24,8 +24,7 @@ bool inWindow(QObject *object)
 
 void filter(QAccessibleEvent *event)
 {
-    if (event->type() == QAccessible::Focus && inWindow(event->object()) &&
-        (g_holding || event->object() != QApplication::focusWidget()))
+    if (g_holding && event->type() == QAccessible::Focus && inWindow(event->object()))
         return;
     forward(event);
 }

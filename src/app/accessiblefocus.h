@@ -11,10 +11,9 @@ namespace koyomix {
 // notice and its setFocus() back into the field complete, and only then does Qt announce
 // the field that Tab was heading for. Around a notice, the window's reactivation and the
 // handler's own focus move add two more events in a row, and a screen reader speaks the
-// last one it sees. So for the controls of `window`:
-//   - a focus event for a control that does not hold the focus is dropped;
-//   - while a notice is open, and until the handler that raised it has finished, focus
-//     events are held back; then the control that holds the focus is announced once.
+// last one it sees. So for the controls of `window`, while a notice is open and until the
+// handler that raised it has finished, focus events are held back; then the control that
+// holds the focus is announced once.
 void followRealFocus(QWidget *window);
 
 // Held for the life of a notice (see followRealFocus).

@@ -5,13 +5,15 @@
 #include <QTextLayout>
 #include <QValidator>
 
+#include <algorithm>
+
 namespace {
 
 const char kFieldProperty[] = "koyomixFieldText";
 
 // Qt's line-edit interface is private to Qt (not exported), so this is a copy of it, written on
-// QLineEdit's public API to answer as Qt 6.4 does; only textBefore/At/AfterOffset and the
-// attribute runs differ.
+// QLineEdit's public API to answer as Qt 6.4 does. What differs: textBefore/At/AfterOffset, the
+// attribute runs, and every offset a client sends (any int) is clamped to the text first.
 class FieldText : public QAccessibleWidget,
                   public QAccessibleTextInterface,
                   public QAccessibleEditableTextInterface
@@ -87,8 +89,9 @@ public:
     }
     void setSelection(int index, int startOffset, int endOffset) override
     {
+        const int start = bound(startOffset);
         if (index == 0)
-            field()->setSelection(startOffset, endOffset - startOffset);
+            field()->setSelection(start, bound(endOffset) - start);
     }
     void removeSelection(int index) override
     {
@@ -98,9 +101,11 @@ public:
 
     QString text(int startOffset, int endOffset) const override
     {
-        if (startOffset > endOffset || field()->echoMode() != QLineEdit::Normal)
+        const int start = bound(startOffset);
+        const int end = bound(endOffset);
+        if (start > end || field()->echoMode() != QLineEdit::Normal)
             return QString();
-        return field()->text().mid(startOffset, endOffset - startOffset);
+        return field()->text().mid(start, end - start);
     }
     int characterCount() const override { return field()->text().size(); }
     // One run without attributes over the whole text. Qt's line edit answers an empty run at
@@ -142,19 +147,21 @@ public:
 
     void deleteText(int startOffset, int endOffset) override
     {
-        field()->setText(field()->text().remove(startOffset, endOffset - startOffset));
+        replaceText(startOffset, endOffset, QString());
     }
-    void insertText(int offset, const QString &text) override
-    {
-        field()->setText(field()->text().insert(offset, text));
-    }
+    void insertText(int offset, const QString &text) override { replaceText(offset, offset, text); }
     void replaceText(int startOffset, int endOffset, const QString &text) override
     {
-        field()->setText(field()->text().replace(startOffset, endOffset - startOffset, text));
+        const int start = bound(startOffset);
+        const int end = std::max(start, bound(endOffset));
+        const int room = field()->maxLength() - characterCount() + (end - start);
+        field()->setText(field()->text().replace(start, end - start, fitting(text, room)));
     }
 
 private:
     QLineEdit *field() const { return static_cast<QLineEdit *>(object()); }
+    int bound(int offset) const { return std::clamp(offset, 0, characterCount()); }
+    static QString fitting(const QString &text, int room);
     QString segment(int offset, int step, QAccessible::TextBoundaryType boundary, int *startOffset,
                     int *endOffset) const;
 };
@@ -163,7 +170,7 @@ private:
 // has no alignment and no scrolling (Qt reads the same layout from the field's private part).
 QRect FieldText::characterRect(int offset) const
 {
-    const QString ch = text(offset, offset + 1);
+    const QString ch = offset >= 0 && offset < characterCount() ? text(offset, offset + 1) : "";
     if (ch.isEmpty())
         return QRect();
     QTextLayout layout(field()->text(), field()->font());
@@ -179,6 +186,21 @@ QRect FieldText::characterRect(int offset) const
             fm.horizontalAdvance(ch), fm.height());
     r.moveTo(field()->mapToGlobal(r.topLeft()));
     return r;
+}
+
+// What of a client's insertion enters a field: its characters of text, cut to `room` as a paste
+// into the field is. NUL, control and format characters never enter, nor do surrogates: a digit
+// field takes none of them, and a lone one is not text.
+QString FieldText::fitting(const QString &text, int room)
+{
+    QString kept;
+    for (const QChar c : text) {
+        if (kept.size() >= room)
+            break;
+        if (c.isPrint())
+            kept += c;
+    }
+    return kept;
 }
 
 // A field holds one line without spaces: it is one word, one sentence, one line and one

@@ -47,10 +47,7 @@ ResultAnnouncer::ResultAnnouncer(QObject *window) : QObject(window)
 void ResultAnnouncer::announce(const QString &text)
 {
     m_text = text;
-    // Hidden first: a screen reader may take a second showing of the same object for a
-    // repeat of the first and skip it.
-    QAccessibleEvent hide(this, QAccessible::ObjectHide);
-    QAccessible::updateAccessibility(&hide);
+    // Shown again for every result: Orca speaks each showing, also of the same text.
     QAccessibleEvent show(this, QAccessible::ObjectShow);
     QAccessible::updateAccessibility(&show);
 }
