@@ -36,8 +36,8 @@ xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' \
 # openbox announces itself before it manages windows. Until it is managing, a window mapped
 # can stay unmapped for good; so a probe window must be framed first (one is retried, in case
 # its request came too early). Then the probe goes, leaving openbox with no client.
-clients() { xprop -root _NET_CLIENT_LIST 2>/dev/null | grep -c 'window id # 0x'; }
-for _ in $(seq 1 20); do
+clients() { xprop -root _NET_CLIENT_LIST 2>/dev/null | grep -c 'window id # 0x' || true; }
+for try in $(seq 1 20); do
   xmessage -name koyomix-wm-probe -timeout 30 'window manager probe' >/dev/null 2>&1 &
   probe=$!
   for _ in $(seq 1 100); do [ "$(clients)" -ge 1 ] && break; sleep 0.05; done
@@ -45,6 +45,7 @@ for _ in $(seq 1 20); do
   kill "$probe" 2>/dev/null; wait "$probe" 2>/dev/null || true
   [ "$managed" -ge 1 ] && break
 done
+[ "$try" -eq 1 ] || echo "with-x11: openbox framed a probe window on try $try" >&2
 [ "$managed" -ge 1 ] || { echo "with-x11: openbox manages no window:" >&2; cat "$wmlog" >&2; exit 1; }
 for _ in $(seq 1 100); do [ "$(clients)" -eq 0 ] && break; sleep 0.05; done
 export QT_QPA_PLATFORM=xcb
