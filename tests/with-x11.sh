@@ -33,14 +33,15 @@ for _ in $(seq 1 600); do
 done
 xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' \
   || { echo "with-x11: openbox did not start:" >&2; cat "$wmlog" >&2; exit 1; }
-# openbox announces itself before it manages windows. Until it is managing, a window mapped
-# can stay unmapped for good; so a probe window must be framed first (one is retried, in case
-# its request came too early). Then the probe goes, leaving openbox with no client.
+# openbox announces itself before it manages windows, and a window mapped in between can stay
+# unmapped for good: on a fresh system, where openbox starts slowly, the first window mapped
+# right after the announcement was never framed (IsUnMapped, no client, openbox idle). So a
+# probe window must be framed first, retried until one is; then it goes, leaving no client.
 clients() { xprop -root _NET_CLIENT_LIST 2>/dev/null | grep -c 'window id # 0x' || true; }
 for try in $(seq 1 20); do
   xmessage -name koyomix-wm-probe -timeout 30 'window manager probe' >/dev/null 2>&1 &
   probe=$!
-  for _ in $(seq 1 100); do [ "$(clients)" -ge 1 ] && break; sleep 0.05; done
+  for _ in $(seq 1 60); do [ "$(clients)" -ge 1 ] && break; sleep 0.05; done
   managed=$(clients)
   kill "$probe" 2>/dev/null; wait "$probe" 2>/dev/null || true
   [ "$managed" -ge 1 ] && break
