@@ -76,10 +76,10 @@ Form1::Form1(QWidget *parent)
     koyomix::followRealFocus(this);
     m_announcer = new koyomix::ResultAnnouncer(this);
 
-    connect(m_ui->Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
-    connect(m_ui->Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
     m_ui->Label6->installEventFilter(this);
     m_focusGuard = std::make_unique<koyomix::FocusGuard>(this);
+    m_focusGuard->watchButton(m_ui->Command1, [this] { Command1_Click(); });
+    m_focusGuard->watchButton(m_ui->Command2, [this] { Command2_Click(); });
     m_focusGuard->watch(m_ui->Text1, [this] { Text1_LostFocus(); });
     m_focusGuard->watch(m_ui->Text2, [this] { Text2_LostFocus(); });
     m_focusGuard->watch(m_ui->Text3, [this] { Text3_LostFocus(); });
@@ -129,6 +129,7 @@ int Form1::ShowNotice(const QString &text, int style, const QString &title)
     box.button(QMessageBox::Ok)->setIcon(QIcon());
     koyomix::describeNoticeForScreenReaders(box);
     const koyomix::NoticeFocusScope focusScope;
+    const koyomix::FocusGuard::Notice blocking(*m_focusGuard);
     box.exec();
     return NoticeOk;
 }
