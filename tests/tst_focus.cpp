@@ -2,11 +2,14 @@
 // real X server with a window manager, and offscreen.
 #include "app/form1.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -14,34 +17,40 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
+#include <utility>
+
 namespace {
 
 const QString digitNotice = QStringLiteral("数字を入力してください");
 
 // Closes every notice that opens, as a user pressing Return would, and keeps its text. Like
 // a user it waits until the box is the active window: a box closed before the window manager
-// has activated it gets its activation afterwards and leaves no window active.
+// has activated it gets its activation afterwards and leaves no window active. `whileOpen`
+// runs once, with the first box open; a box it opens on top is closed as well.
 class NoticeCloser : public QObject
 {
 public:
-    NoticeCloser()
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (box && box->isActiveWindow() && !m_closing) {
-                m_closing = true;
-                texts << box->text();
-                QTest::keyClick(box, Qt::Key_Return);
-                m_closing = false;
-            }
-        });
-        m_timer.start(20);
-    }
+    NoticeCloser() { tick(); }
     QStringList texts;
+    std::function<void()> whileOpen;
 
 private:
-    QTimer m_timer;
-    bool m_closing = false;
+    void tick()
+    {
+        // Armed anew each time, so that a box opened while this one is handled is closed too.
+        QTimer::singleShot(20, this, [this] { tick(); });
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || !box->isActiveWindow() || m_closing.contains(box))
+            return;
+        m_closing << box;
+        texts << box->text();
+        if (whileOpen)
+            std::exchange(whileOpen, {})();
+        QTest::keyClick(box, Qt::Key_Return);
+        m_closing.removeOne(box);
+    }
+    QList<QMessageBox *> m_closing;
 };
 
 // How long the window manager may take to activate a window or give it back its focus: on a
@@ -201,6 +210,104 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(clicked.size(), before + 1, windowManagerTimeout);
     }
 
+    // A click of another button into another field, refused like a left click: the click
+    // goes no further, and a drop reaches no field but the one with the focus.
+    void otherMouseActionsIntoAnotherField_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("notices");
+        QTest::newRow("right-click into Text2 after bad Text1: no context menu") << "right" << 1;
+        QTest::newRow("middle click into Text2 after bad Text1: nothing pasted") << "middle" << 1;
+        QTest::newRow("text dropped on Text2 while Text1 has the focus: refused") << "drop" << 0;
+    }
+
+    void otherMouseActionsIntoAnotherField()
+    {
+        QFETCH(QString, action);
+        startWith({{"Text1", "x"}});
+        focusInto("Text1");
+        QLineEdit *into = field("Text2");
+        const QPoint at = into->rect().center();
+        if (action == QLatin1String("drop")) {
+            QMimeData text;
+            text.setText(QStringLiteral("12"));
+            QDragEnterEvent enter(at, Qt::CopyAction, &text, Qt::LeftButton, {});
+            QApplication::sendEvent(into, &enter);
+            QVERIFY(!enter.isAccepted());
+            QDropEvent drop(at, Qt::CopyAction, &text, Qt::LeftButton, {});
+            QApplication::sendEvent(into, &drop);
+        } else {
+            const bool middle = action == QLatin1String("middle");
+            if (middle && !QGuiApplication::clipboard()->supportsSelection())
+                QSKIP("no selection to paste on this platform");
+            QGuiApplication::clipboard()->setText(QStringLiteral("12"), QClipboard::Selection);
+            // A right-click through the window, which turns its press into a context menu; the
+            // middle button held until the notice has closed, so that its release (which
+            // pastes) reaches the field.
+            if (middle)
+                QTest::mouseClick(into, Qt::MiddleButton, {}, at);
+            else
+                QTest::mouseClick(m_form->windowHandle(), Qt::RightButton, {},
+                                  into->mapTo(m_form.get(), at));
+        }
+        settle();
+        QVERIFY(!QApplication::activePopupWidget());
+        QTEST(int(m_closer->texts.size()), "notices");
+        QVERIFY(focusBackIn("Text1"));
+        QCOMPARE(field("Text1")->text(), QStringLiteral("x"));
+        QCOMPARE(into->text(), QString());
+    }
+
+    // What an assistive tool asks while a notice is open (AT-SPI's DoAction on a button, its
+    // GrabFocus on another control) runs nothing behind the notice; afterwards all works.
+    void accessibilityRequestsWhileANoticeIsOpen_data()
+    {
+        QTest::addColumn<QString>("notice"); // the about box, or Text1's check
+        QTest::addColumn<QByteArray>("target");
+        QTest::addColumn<QString>("action");
+        QTest::newRow("press on Command2 behind the about box: no conversion")
+            << "about" << QByteArray("Command2") << QAccessibleActionInterface::pressAction();
+        QTest::newRow("press on Command1 behind Text1's notice: no second notice")
+            << "Text1" << QByteArray("Command1") << QAccessibleActionInterface::pressAction();
+        QTest::newRow("focus on Text5 behind the about box: the focus stays in Text4")
+            << "about" << QByteArray("Text5") << QAccessibleActionInterface::setFocusAction();
+    }
+
+    void accessibilityRequestsWhileANoticeIsOpen()
+    {
+        QFETCH(QString, notice);
+        QFETCH(QByteArray, target);
+        QFETCH(QString, action);
+        startWith({{"Text1", "x"},
+                   {"Text2", "03"},
+                   {"Text3", "11"},
+                   {"Text4", "2001"},
+                   {"Text5", "070"}});
+        auto *control = m_form->findChild<QWidget *>(target);
+        m_closer->whileOpen = [control, action] {
+            QAccessible::queryAccessibleInterface(control)->actionInterface()->doAction(action);
+            // A pressed button is clicked once its press has been shown.
+            if (auto *pressed = qobject_cast<QPushButton *>(control))
+                QVERIFY(QTest::qWaitFor([pressed] { return !pressed->isDown(); }));
+        };
+        if (notice == QLatin1String("about")) {
+            QTest::mouseDClick(m_form->findChild<QLabel *>("Label6"), Qt::LeftButton);
+        } else {
+            focusInto("Text1");
+            QTest::keyClick(field("Text1"), Qt::Key_Tab);
+        }
+        settle();
+        QCOMPARE(m_closer->texts.size(), 1);
+        QVERIFY(m_form->findChild<QLabel *>("Label4")->text().isEmpty());
+        QVERIFY(focusBackIn(notice == QLatin1String("about") ? "Text4" : "Text1"));
+
+        field("Text1")->setText(QStringLiteral("2001"));
+        QTest::mouseClick(button("Command1"), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(m_form->findChild<QLabel *>("Label1")->text(),
+                                  QStringLiteral("2001/070"), windowManagerTimeout);
+        QCOMPARE(m_closer->texts.size(), 1);
+    }
+
     void leavingTheWindowRunsNoCheck()
     {
         startWith({{"Text1", "ab"}});
@@ -245,6 +352,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("action");
         QTest::newRow("click on Command1 while Text1 is bad") << "click";
         QTest::newRow("Tab from bad Text1 into bad Text2") << "Tab";
+        QTest::newRow("right-click on Text2 while Text1 is bad: no context menu") << "right-click";
     }
 
     void realClickAndTabThroughX()
@@ -256,11 +364,15 @@ private Q_SLOTS:
         startWith({{"Text1", "ab"}, {"Text2", "cd"}});
         focusInto("Text1");
         QSignalSpy clicked(button("Command1"), &QPushButton::clicked);
-        const QPoint at = button("Command1")->mapToGlobal(button("Command1")->rect().center());
-        const QStringList args = action == QLatin1String("click")
-                                     ? QStringList{"mousemove", QString::number(at.x()),
-                                                   QString::number(at.y()), "click", "1"}
-                                     : QStringList{"key", "Tab"};
+        QWidget *into = action == QLatin1String("click")
+                            ? static_cast<QWidget *>(button("Command1"))
+                            : field("Text2");
+        const QPoint at = into->mapToGlobal(into->rect().center());
+        const QStringList args =
+            action == QLatin1String("Tab")
+                ? QStringList{"key", "Tab"}
+                : QStringList{"mousemove", QString::number(at.x()), QString::number(at.y()),
+                              "click", action == QLatin1String("click") ? "1" : "3"};
         QProcess::startDetached(xdotool, args);
         QTRY_COMPARE_WITH_TIMEOUT(m_closer->texts.size(), 1, windowManagerTimeout);
         settle();
@@ -269,6 +381,7 @@ private Q_SLOTS:
         QVERIFY(!button("Command1")->isDown());
         QVERIFY(focusBackIn("Text1"));
         QCOMPARE(field("Text1")->text(), QStringLiteral("ab"));
+        QVERIFY(!QApplication::activePopupWidget());
     }
 };
 

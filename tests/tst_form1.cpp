@@ -1,5 +1,6 @@
 // The Koyomix window as built from its layout: start-up state, layout table, tab cycle,
-// maximum lengths, fonts and colours, labels that ignore clicks, and the notices.
+// maximum lengths, fonts and colours (readable under any desktop palette), labels that ignore
+// clicks, and the notices.
 #include "app/form1.h"
 #include "windowprobe.h"
 
@@ -9,6 +10,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <QToolTip>
 
@@ -28,8 +30,7 @@ private:
     QLineEdit *field(const QString &name) { return m_form->findChild<QLineEdit *>(name); }
     QColor pixelAt(int x, int y) { return m_form->grab().toImage().pixelColor(x, y); }
 
-private Q_SLOTS:
-    void init()
+    void open()
     {
         m_notices.clear();
         m_form = std::make_unique<Form1>();
@@ -41,6 +42,8 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
     }
 
+private Q_SLOTS:
+    void init() { open(); }
     void cleanup() { m_form.reset(); }
 
     void startUpState()
@@ -229,6 +232,91 @@ private Q_SLOTS:
             for (int x = 0; x < image.width(); ++x)
                 blue += image.pixelColor(x, y) == QColor(0, 0, 255);
         QVERIFY2(blue > 20, "no text painted in 0x00FF0000");
+    }
+
+    // A desktop palette with light text on dark backgrounds must not reach the fixed
+    // backgrounds, while the notices take it like every other program's boxes.
+    void textIsReadable_data()
+    {
+        QTest::addColumn<QColor>("window");
+        QTest::addColumn<QColor>("field");
+        QTest::addColumn<QColor>("text");
+        QTest::newRow("dark desktop palette")
+            << QColor(49, 54, 59) << QColor(35, 38, 41) << QColor(252, 252, 252);
+        QTest::newRow("high-contrast palette, white on black")
+            << QColor(Qt::black) << QColor(Qt::black) << QColor(Qt::white);
+    }
+
+    void textIsReadable()
+    {
+        QFETCH(QColor, window);
+        QFETCH(QColor, field);
+        QFETCH(QColor, text);
+        const QPalette before = QApplication::palette();
+        const auto restore = qScopeGuard([&before] { QApplication::setPalette(before); });
+        QPalette desktop = before;
+        for (const auto role : {QPalette::Window, QPalette::Button, QPalette::AlternateBase})
+            desktop.setColor(role, window);
+        desktop.setColor(QPalette::Base, field);
+        for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText,
+                                QPalette::HighlightedText})
+            desktop.setColor(role, text);
+        QApplication::setPalette(desktop);
+        open(); // built under the desktop's palette, as at start-up
+        const QList<std::pair<const char *, const char *>> texts = {
+            {"Text1", "2001"},
+            {"Text2", "03"},
+            {"Text3", "11"},
+            {"Text4", "2001"},
+            {"Text5", "070"},
+            {"Label4", "2001/03/11"},
+            {"Label5", "平成13年3月11日 (日)"},
+            {"Label1", "2001/070"},
+            {"Label2", "平成13年3月11日 (日)"}};
+        for (const auto &[name, caption] : texts)
+            child(QLatin1String(name))->setProperty("text", QString::fromUtf8(caption));
+        const QImage image = m_form->grab().toImage();
+
+        struct Text
+        {
+            const char *name;
+            QRect area;
+            QPoint background;
+            QColor colour; // of the background
+        };
+        const QColor grey(192, 192, 192), white(Qt::white), result(224, 224, 224);
+        const Text shown[] = {
+            {"Text4", {10, 10, 37, 15}, {45, 17}, white},
+            {"Text5", {58, 10, 29, 15}, {85, 17}, white},
+            {"Text1", {10, 58, 37, 15}, {45, 65}, white},
+            {"Text2", {58, 58, 21, 15}, {77, 65}, white},
+            {"Text3", {90, 58, 21, 15}, {109, 65}, white},
+            // The separators' strokes between the fields drawn above them.
+            {"Label3_2", {49, 8, 7, 25}, {63, 31}, grey},
+            {"Label3_0", {49, 56, 7, 25}, {63, 79}, grey},
+            {"Label3_1", {81, 56, 7, 25}, {95, 79}, grey},
+            {"Command2 beside the hand", {154, 11, 60, 19}, {124, 30}, QColor(192, 192, 255)},
+            {"Command1", {123, 59, 91, 19}, {124, 60}, QColor(192, 192, 255)},
+            {"Label4", {224, 8, 145, 17}, {366, 12}, result},
+            {"Label5", {224, 32, 145, 17}, {367, 46}, result},
+            {"Label1", {224, 56, 145, 17}, {366, 60}, result},
+            {"Label2", {224, 80, 145, 17}, {367, 94}, result},
+            {"Label6", {0, 88, 89, 13}, {88, 99}, grey},
+        };
+        for (const Text &t : shown) {
+            QVERIFY2(image.pixelColor(t.background) == t.colour, t.name);
+            const double ratio = textContrast(image, t.area, t.background);
+            QVERIFY2(ratio >= 4.5, qPrintable(QStringLiteral("%1: %2:1").arg(t.name).arg(ratio)));
+        }
+
+        m_form->setNoticeHandler({});
+        BoxSeen seen;
+        answerNextBox(&seen);
+        m_form->ShowNotice(QStringLiteral("数字をを入力してください"), 0,
+                           QStringLiteral("Koyomix"));
+        QVERIFY(seen.shown);
+        QCOMPARE(seen.picture.pixelColor(2, 2), window);
+        QVERIFY(textContrast(seen.picture, seen.textArea, QPoint(2, 2)) >= 4.5);
     }
 
     void japaneseHasGlyphs_data()

@@ -1,6 +1,7 @@
 #pragma once
 // Helpers shared by the window tests: the layout table, a snapshot of every text of the
-// window, a glyph check, and a watcher that inspects and answers the next message box.
+// window, a glyph check, text contrast, and a watcher that inspects and answers the next
+// message box.
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -11,6 +12,9 @@
 #include <QTest>
 #include <QTextLayout>
 #include <QTimer>
+
+#include <algorithm>
+#include <cmath>
 
 namespace windowprobe {
 
@@ -79,6 +83,30 @@ inline bool drawsWithoutBoxes(const QString &text, const QFont &font)
     return !runs.isEmpty();
 }
 
+// WCAG's contrast ratio of two colours, from 1 to 21.
+inline double contrast(const QColor &a, const QColor &b)
+{
+    const auto luminance = [](const QColor &c) {
+        const auto linear = [](double v) {
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The contrast of a text drawn in `area` against the background at `background`: that of
+// its strongest pixel, the core of a stroke, which antialiasing leaves in the text's colour.
+inline double textContrast(const QImage &image, const QRect &area, const QPoint &background)
+{
+    double best = 1;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            best = std::max(best, contrast(image.pixelColor(x, y), image.pixelColor(background)));
+    return best;
+}
+
 struct BoxSeen
 {
     bool shown = false;
@@ -89,6 +117,8 @@ struct BoxSeen
     int buttons = 0;
     bool okWithoutIcon = false;
     bool drawsWithoutBoxes = false;
+    QImage picture;
+    QRect textArea; // where the message is in the picture
 };
 
 // Waits (up to 5 s) for the next modal message box, records what it shows, and presses
@@ -115,6 +145,8 @@ inline void answerNextBox(BoxSeen *seen)
         seen->okWithoutIcon = ok && ok->icon().isNull();
         const auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
         seen->drawsWithoutBoxes = label != nullptr;
+        seen->picture = box->grab().toImage();
+        seen->textArea = label ? label->geometry() : QRect();
         for (const QString &line : box->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts))
             seen->drawsWithoutBoxes =
                 seen->drawsWithoutBoxes && drawsWithoutBoxes(line, label->font());

@@ -67,19 +67,19 @@ Form1::Form1(QWidget *parent)
     registerFontSubstitutions();
     m_ui->setupUi(this);
     setWindowIcon(artIcon(QStringLiteral("calendar")));
-    const QIcon hand = artIcon(QStringLiteral("hand"));
-    m_ui->Command2Picture->setPixmap(
-        hand.pixmap(hand.availableSizes().constFirst(), devicePixelRatio()));
+    m_hand = artIcon(QStringLiteral("hand"));
+    drawHand();
+    m_ui->Command2Picture->installEventFilter(this);
     // Clicks and hovering on the picture belong to the button under it.
     m_ui->Command2Picture->setAttribute(Qt::WA_TransparentForMouseEvents);
     koyomix::prepareForDesktop(*m_ui);
     koyomix::followRealFocus(this);
     m_announcer = new koyomix::ResultAnnouncer(this);
 
-    connect(m_ui->Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
-    connect(m_ui->Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
     m_ui->Label6->installEventFilter(this);
     m_focusGuard = std::make_unique<koyomix::FocusGuard>(this);
+    m_focusGuard->watchButton(m_ui->Command1, [this] { Command1_Click(); });
+    m_focusGuard->watchButton(m_ui->Command2, [this] { Command2_Click(); });
     m_focusGuard->watch(m_ui->Text1, [this] { Text1_LostFocus(); });
     m_focusGuard->watch(m_ui->Text2, [this] { Text2_LostFocus(); });
     m_focusGuard->watch(m_ui->Text3, [this] { Text3_LostFocus(); });
@@ -129,8 +129,16 @@ int Form1::ShowNotice(const QString &text, int style, const QString &title)
     box.button(QMessageBox::Ok)->setIcon(QIcon());
     koyomix::describeNoticeForScreenReaders(box);
     const koyomix::NoticeFocusScope focusScope;
+    const koyomix::FocusGuard::Notice blocking(*m_focusGuard);
     box.exec();
     return NoticeOk;
+}
+
+// The hand in the drawing for the pixel density of the screen the window is on.
+void Form1::drawHand()
+{
+    m_ui->Command2Picture->setPixmap(
+        m_hand.pixmap(m_hand.availableSizes().constFirst(), devicePixelRatio()));
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
@@ -138,6 +146,22 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_ui->Label6 && event->type() == QEvent::MouseButtonDblClick) {
         Label6_DblClick();
         return true;
+    }
+    // The density is known for certain only once the window is shown on its screen, and it
+    // changes with a move to another screen or with the screen's own scale; Qt before 6.6
+    // tells widgets of the move only.
+    if (watched == m_ui->Command2Picture) {
+        switch (event->type()) {
+        case QEvent::Show:
+        case QEvent::ScreenChangeInternal:
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+        case QEvent::DevicePixelRatioChange:
+#endif
+            drawHand();
+            break;
+        default:
+            break;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

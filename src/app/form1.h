@@ -15,6 +15,7 @@
 // defaults is in app/: desktopaids, fieldaccessibility (field texts), accessiblefocus
 // (the focus around notices) and resultannouncer.
 
+#include <QIcon>
 #include <QWidget>
 
 #include <functional>
@@ -81,7 +82,10 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void drawHand();
+
     std::unique_ptr<Ui::Form1> m_ui;
+    QIcon m_hand; // the picture on Command2, in its drawings for each density
     qint16 m_RET = 0;
     NoticeHandler m_noticeHandler;
     koyomix::ResultAnnouncer *m_announcer; // a child object: speaks each new result

@@ -1,10 +1,15 @@
 #include "checks/focusguard.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QFocusEvent>
+#include <QMouseEvent>
 #include <QScopedValueRollback>
 #include <QTimer>
 #include <QWidget>
+
+#include <algorithm>
+#include <memory>
 
 namespace koyomix {
 
@@ -23,6 +28,39 @@ void FocusGuard::watch(QWidget *field, std::function<void()> lostFocus)
     field->installEventFilter(this);
 }
 
+void FocusGuard::watchButton(QAbstractButton *button, std::function<void()> clicked)
+{
+    // A press always comes before its click, by mouse, key or accessibility action.
+    auto pressedInNotice = std::make_shared<bool>(false);
+    connect(button, &QAbstractButton::pressed, this,
+            [this, pressedInNotice] { *pressedInNotice = m_notices > 0; });
+    connect(button, &QAbstractButton::clicked, this,
+            [this, pressedInNotice, clicked = std::move(clicked)] {
+                if (m_notices == 0 && !*pressedInNotice)
+                    clicked();
+            });
+}
+
+FocusGuard::Notice::Notice(FocusGuard &guard)
+    : m_guard(guard), m_focus(guard.m_window->focusWidget())
+{
+    ++m_guard.m_notices;
+}
+
+FocusGuard::Notice::~Notice()
+{
+    // Still counted as open, so that putting the focus back checks no field.
+    if (m_guard.m_notices == 1 && m_focus && m_guard.m_window->focusWidget() != m_focus)
+        m_focus->setFocus(Qt::OtherFocusReason);
+    --m_guard.m_notices;
+}
+
+bool FocusGuard::isField(const QObject *object) const
+{
+    return std::any_of(m_fields.begin(), m_fields.end(),
+                       [object](const auto &field) { return field.first == object; });
+}
+
 bool FocusGuard::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
@@ -34,10 +72,17 @@ bool FocusGuard::eventFilter(QObject *watched, QEvent *event)
         break;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
-        if (m_cancelPress) {
-            m_cancelPress = false;
-            if (auto *button = qobject_cast<QAbstractButton *>(watched))
-                button->setDown(false);
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonRelease:
+    case QEvent::ContextMenu:
+        if (watched == m_refused && cancelRefusedClick(event))
+            return true;
+        break;
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        if (isField(watched) && watched != m_window->focusWidget()) {
+            event->ignore();
             return true;
         }
         break;
@@ -47,13 +92,35 @@ bool FocusGuard::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
+// True when the event belongs to the refused click and is dropped.
+bool FocusGuard::cancelRefusedClick(QEvent *event)
+{
+    const bool press =
+        event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick;
+    if (press && m_refusedPressSeen) { // a new click: the refused one ended unseen
+        m_refused = nullptr;
+        return false;
+    }
+    if (press) {
+        m_refusedPressSeen = true;
+        if (auto *button = qobject_cast<QAbstractButton *>(m_refused))
+            button->setDown(false);
+    }
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent *>(event)->buttons() == Qt::NoButton)
+        m_refused = nullptr;
+    return true;
+}
+
 void FocusGuard::fieldLostFocus(QWidget *field, const std::function<void()> &lostFocus, int reason)
 {
-    if (m_checking || !m_window->isVisible())
+    if (m_checking || m_notices > 0 || !m_window->isVisible())
         return;
     if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
         return;
 
+    // Where the focus is going: for a click, the control clicked into.
+    QWidget *target = QApplication::focusWidget();
     {
         const QScopedValueRollback checking(m_checking, true);
         lostFocus();
@@ -61,14 +128,17 @@ void FocusGuard::fieldLostFocus(QWidget *field, const std::function<void()> &los
 
     // A rejecting handler has put the focus back; an accepting one left it where the user
     // sent it.
-    if (m_window->focusWidget() != field)
+    if (m_window->focusWidget() != field || reason != Qt::MouseFocusReason)
         return;
-    if (reason == Qt::MouseFocusReason) {
-        // Qt gives the focus before it delivers the press, so the press comes right after
-        // this returns. The timer only drops the flag should no press follow.
-        m_cancelPress = true;
-        QTimer::singleShot(0, this, [this] { m_cancelPress = false; });
-    }
+    // Qt gives the focus before it delivers the press, so the press, and with a right-click
+    // the context menu, come right after this returns. The release comes then too, or it came
+    // while the notice blocked the window; the timer ends the cancel once no button is held.
+    m_refused = target;
+    m_refusedPressSeen = false;
+    QTimer::singleShot(0, this, [this] {
+        if (QGuiApplication::mouseButtons() == Qt::NoButton)
+            m_refused = nullptr;
+    });
 }
 
 } // namespace koyomix

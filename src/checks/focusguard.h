@@ -1,16 +1,19 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 
 #include <functional>
 #include <vector>
 
+class QAbstractButton;
 class QWidget;
 
 namespace koyomix {
 
-// Decides when a field's lost-focus handler runs, so that a check that rejects its field
-// (modal notice, then the focus put back) cannot start a chain of further checks.
+// Decides when the window's handlers run: a field's lost-focus handler, so that a check that
+// rejects its field (modal notice, then the focus put back) cannot start a chain of further
+// checks, and a button's click handler, so that nothing runs behind an open notice.
 //
 // A field is checked when the focus leaves it for another control of its window: Tab,
 // Shift+Tab, a click, a programmatic move. Not when the whole window loses activation or a
@@ -19,9 +22,20 @@ namespace koyomix {
 // Traps this guards against, all seen with Qt 6.4: the modal notice, opening inside the
 // focus-out, sends a focus-out to the control that was just receiving the focus; the
 // setFocus() that puts the focus back sends one more; a click that took the focus is still
-// delivered to its button after the notice has closed, leaving it drawn pressed or clicking
-// it. So while a handler runs no other field is checked, and a click whose focus move a
-// check refused never reaches its control.
+// delivered to its control after the notice has closed, leaving a button drawn pressed or
+// clicking it, and opening a field's context menu (right button) or pasting into the field
+// (middle button, on release). So while a handler runs no other field is checked, and a click
+// whose focus move a check refused never reaches its control: not its press, its context
+// menu, its moves or its release.
+//
+// A notice blocks keys and clicks, but not what an assistive tool asks through the
+// accessibility interfaces: it presses a button (the click lands 100 ms later) or moves the
+// focus (silently, the window being inactive, so it shows only once the notice is gone).
+// While a notice is open no handler runs, a click whose press came then is dropped, and the
+// focus is put back where it was when the notice closes.
+//
+// Text dropped on a field reaches it only while the field holds the window's focus; dropped
+// on another field it would stay there unchecked.
 //
 // Nothing needs guarding after the handler: when the window is reactivated only after the
 // notice is gone, the refused field is already the window's focus child, so reactivation
@@ -35,17 +49,37 @@ public:
     explicit FocusGuard(QWidget *window);
 
     void watch(QWidget *field, std::function<void()> lostFocus);
+    void watchButton(QAbstractButton *button, std::function<void()> clicked);
+
+    // Held for the life of a notice.
+    class Notice
+    {
+    public:
+        explicit Notice(FocusGuard &guard);
+        ~Notice();
+        Notice(const Notice &) = delete;
+        Notice &operator=(const Notice &) = delete;
+
+    private:
+        FocusGuard &m_guard;
+        QPointer<QWidget> m_focus;
+    };
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void fieldLostFocus(QWidget *field, const std::function<void()> &lostFocus, int reason);
+    bool cancelRefusedClick(QEvent *event);
+    bool isField(const QObject *object) const;
 
     QWidget *m_window;
     std::vector<std::pair<QWidget *, std::function<void()>>> m_fields;
-    bool m_checking = false;    // a handler runs (with its notice and its setFocus)
-    bool m_cancelPress = false; // the press that started a refused move is still to come
+    bool m_checking = false; // a handler runs (with its notice and its setFocus)
+    int m_notices = 0;       // notices open
+    // The control clicked into when a check refused the move, until that click has ended.
+    QPointer<QWidget> m_refused;
+    bool m_refusedPressSeen = false;
 };
 
 } // namespace koyomix
