@@ -1,9 +1,11 @@
 // At twice the pixel density the window doubles and its pictures stay sharp: the hand on
 // Command2 and the window icon come from their 2x drawings, not from a blurred 32 x 32.
-// The offscreen platform has two screens (hidpi-screens.json), named for their density: "2x"
+// The offscreen platform has two screens (hidpi-screens.json), scaled by Qt (see main) and
+// named for their density: "2x"
 // and "1x".
 #include "app/form1.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -93,5 +95,13 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestHiDpi)
+int main(int argc, char **argv)
+{
+    // Each screen's density as Qt's own scaling gives it: the offscreen platform's "dpr" reaches
+    // no window from Qt 6.6 on, where a window asks its platform window, not its screen.
+    qputenv("QT_SCREEN_SCALE_FACTORS", "2x=2;1x=1");
+    QApplication app(argc, argv);
+    TestHiDpi test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_hidpi.moc"
