@@ -1,8 +1,7 @@
 // At twice the pixel density the window doubles and its pictures stay sharp: the hand on
 // Command2 and the window icon come from their 2x drawings, not from a blurred 32 x 32.
 // The offscreen platform has two screens (hidpi-screens.json), scaled by Qt (see main) and
-// named for their density: "2x"
-// and "1x".
+// named for their density: "2x" and "1x".
 #include "app/form1.h"
 
 #include <QApplication>
