@@ -7,12 +7,8 @@ koyomix_add_test(tst_desktop_c_locale RUNS tst_desktop ENV "LANG=C;LC_ALL=C;LANG
 koyomix_add_test(tst_fieldaccess SOURCES tst_fieldaccess.cpp LIBS koyomix_window
                  ENV "QTEST_FUNCTION_TIMEOUT=20000")
 # Copying and the focus again on a real X server, where the menu grabs mouse and keyboard.
-add_test(NAME tst_desktop_x11
-         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/with-x11.sh $<TARGET_FILE:tst_desktop>
-                 copyResult selectingAndTheMenuLeaveTheFocusInTheField)
-# Like every test on X, one at a time: window activation under openbox is timing-sensitive.
-set_tests_properties(tst_desktop_x11 PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=xcb;LANG=ja_JP.UTF-8;TZ=UTC" TIMEOUT 120 RUN_SERIAL TRUE)
+koyomix_add_test(tst_desktop_x11 RUNS tst_desktop X11
+                 ARGS copyResult selectingAndTheMenuLeaveTheFocusInTheField)
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
     # What a screen reader reads, over AT-SPI on its own session bus. Debian's python3, which

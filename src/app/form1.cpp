@@ -1,8 +1,10 @@
 #include "app/form1.h"
 
-#include "app/accessiblefocus.h"
-#include "app/desktopaids.h"
-#include "app/resultannouncer.h"
+#include "a11y/accessiblefactory.h"
+#include "a11y/noticereading.h"
+#include "a11y/resultannouncer.h"
+#include "app/inputmethod.h"
+#include "app/resultcopy.h"
 #include "checks/focusguard.h"
 
 #include "ui_form1.h"
@@ -12,22 +14,11 @@
 #include <QIcon>
 #include <QImageReader>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 
 namespace {
-
-// The window names the fonts of the Japanese desktop it was drawn for. Debian has none
-// of them, so each is mapped once to a free font with the same metrics.
-void registerFontSubstitutions()
-{
-    static const bool done = [] {
-        QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
-        QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
-        return true;
-    }();
-    Q_UNUSED(done);
-}
 
 // The pictures are read as XPM by name: left to guess the format, Qt would load every image
 // plugin (and libjpeg with them) at start-up to ask each one.
@@ -47,9 +38,9 @@ QIcon artIcon(const QString &name)
     return icon;
 }
 
-const QString kCaption = QStringLiteral("Koyomix Ver.1.0");
+constexpr QStringView kCaption = u"Koyomix Ver.1.0";
 // Also the text of Label6 in form1.ui.
-const QString kCredit = QStringLiteral("© 2026 Koyomix");
+constexpr QStringView kCredit = u"© 2026 Koyomix";
 
 } // namespace
 
@@ -64,7 +55,10 @@ Form1::Form1(QWidget *parent)
     // The pictures are compiled into this static library; without this call the
     // linker would drop them from the program.
     Q_INIT_RESOURCE(koyomix);
-    registerFontSubstitutions();
+    // The window names the fonts of the Japanese desktop it was drawn for. Debian has none of
+    // them, so each is mapped to a free font with the same metrics (a second mapping is a no-op).
+    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
+    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
     m_ui->setupUi(this);
     setWindowIcon(artIcon(QStringLiteral("calendar")));
     m_hand = artIcon(QStringLiteral("hand"));
@@ -72,7 +66,12 @@ Form1::Form1(QWidget *parent)
     m_ui->Command2Picture->installEventFilter(this);
     // Clicks and hovering on the picture belong to the button under it.
     m_ui->Command2Picture->setAttribute(Qt::WA_TransparentForMouseEvents);
-    koyomix::prepareForDesktop(*m_ui);
+    for (QLineEdit *field : {m_ui->Text1, m_ui->Text2, m_ui->Text3, m_ui->Text4, m_ui->Text5}) {
+        koyomix::useFieldTextInterface(field);
+        koyomix::keepInputMethodOff(field);
+    }
+    for (QLabel *result : {m_ui->Label1, m_ui->Label2, m_ui->Label4, m_ui->Label5})
+        koyomix::makeResultCopyable(result);
     koyomix::followRealFocus(this);
     m_announcer = new koyomix::ResultAnnouncer(this);
 
@@ -107,7 +106,7 @@ void Form1::Form_Load()
 
 void Form1::Label6_DblClick()
 {
-    const QString text = kCaption + QChar(13) + QChar(13) + kCredit;
+    const QString text = kCaption.toString() + QChar(13) + QChar(13) + kCredit.toString();
     m_RET = static_cast<qint16>(ShowNotice(text, NoticeInformation, NoticeTitle));
 }
 
@@ -127,8 +126,7 @@ int Form1::ShowNotice(const QString &text, int style, const QString &title)
     box.setIcon(style == NoticeInformation ? QMessageBox::Information : QMessageBox::NoIcon);
     box.setStandardButtons(QMessageBox::Ok);
     box.button(QMessageBox::Ok)->setIcon(QIcon());
-    koyomix::describeNoticeForScreenReaders(box);
-    const koyomix::NoticeFocusScope focusScope;
+    const koyomix::NoticeReading reading(box);
     const koyomix::FocusGuard::Notice blocking(*m_focusGuard);
     box.exec();
     return NoticeOk;

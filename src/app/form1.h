@@ -9,11 +9,17 @@
 //             -> label captions (spoken by the ResultAnnouncer), or ShowNotice and
 //                cleared labels
 //
-// Form1 owns the controls (built from ui/form1.ui), RET and ShowNotice. Everything
-// that decides anything lives in koyomix_core; the members here only read fields,
-// call the core and show what it answered. What a screen reader is told beyond Qt's
-// defaults is in app/: desktopaids, fieldaccessibility (field texts), accessiblefocus
-// (the focus around notices) and resultannouncer.
+// Form1 owns the controls (built from ui/form1.ui, which also names them for screen
+// readers), RET and ShowNotice. Everything that decides anything lives in koyomix_core; the
+// members here only read fields, call the core and show what it answered.
+//
+// What a screen reader hears beyond Qt's defaults is in a11y/, which knows no Form1:
+//   fieldtext          a digit field's text, read and edited
+//   noticereading      a notice's message read once; focus events held while it is open
+//   resultannouncer    each new result spoken
+//   accessiblefactory  the one factory that makes the two interfaces above
+// The small desktop aids are in app/: inputmethod (IME off in the fields), resultcopy
+// (copying a result), qttranslations (Qt's own texts in Japanese).
 
 #include <QIcon>
 #include <QWidget>

@@ -26,7 +26,7 @@ bool isAnyDigit(QChar c)
 
 namespace rules {
 const FieldRule chkYYYY{
-    .numericNotice = digitNotice,
+    .numericNotice = kDigitNotice,
     .lengths = kYearLengths,
     .lengthNotice = kYearLengthNotice,
     .low = u"1899",
@@ -34,7 +34,7 @@ const FieldRule chkYYYY{
     .rangeNotice = kYearRangeNotice,
 };
 const FieldRule chkMM{
-    .numericNotice = digitNotice,
+    .numericNotice = kDigitNotice,
     .lengths = kTwoDigitLengths,
     .lengthNotice = u"月は２桁で入力してください",
     .low = u"00",
@@ -42,7 +42,7 @@ const FieldRule chkMM{
     .rangeNotice = u"月は１月～１２月までです",
 };
 const FieldRule chkDD{
-    .numericNotice = digitNotice,
+    .numericNotice = kDigitNotice,
     .lengths = kTwoDigitLengths,
     .lengthNotice = u"日は２桁で入力してください",
     .low = u"00",
@@ -59,7 +59,7 @@ const FieldRule chkYYYY2{
     .rangeNotice = kYearRangeNotice,
 };
 const FieldRule chkDDD{
-    .numericNotice = digitNotice,
+    .numericNotice = kDigitNotice,
     .lengths = kDayOfYearLengths,
     .lengthNotice = u"日は３桁で入力してください",
     .low = u"000",
@@ -127,7 +127,7 @@ Verdict checkField(const FieldRule &rule, QStringView text)
     if (!isNumericText(text))
         return {false, rule.numericNotice.toString()};
     if (!std::all_of(text.begin(), text.end(), isAsciiDigit))
-        return {false, digitNotice.toString()};
+        return {false, kDigitNotice.toString()};
 
     const auto length =
         std::find_if(rule.lengths.begin(), rule.lengths.end(),

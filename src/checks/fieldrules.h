@@ -18,7 +18,7 @@ struct LengthPrefix
 };
 
 // What one check is made of. The notices are shown with the same style and title for every
-// check; the digit notice is shared (digitNotice below).
+// check; the digit notice is shared (kDigitNotice below).
 struct FieldRule
 {
     QStringView numericNotice;
@@ -29,7 +29,7 @@ struct FieldRule
     QStringView rangeNotice;
 };
 
-inline constexpr QStringView digitNotice = u"数字を入力してください";
+inline constexpr QStringView kDigitNotice = u"数字を入力してください";
 
 namespace rules {
 extern const FieldRule chkYYYY;  // Text1, calendar year [1900, 2999]

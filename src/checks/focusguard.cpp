@@ -55,12 +55,6 @@ FocusGuard::Notice::~Notice()
     --m_guard.m_notices;
 }
 
-bool FocusGuard::isField(const QObject *object) const
-{
-    return std::any_of(m_fields.begin(), m_fields.end(),
-                       [object](const auto &field) { return field.first == object; });
-}
-
 bool FocusGuard::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
@@ -81,7 +75,9 @@ bool FocusGuard::eventFilter(QObject *watched, QEvent *event)
     case QEvent::DragEnter:
     case QEvent::DragMove:
     case QEvent::Drop:
-        if (isField(watched) && watched != m_window->focusWidget()) {
+        if (watched != m_window->focusWidget() &&
+            std::any_of(m_fields.begin(), m_fields.end(),
+                        [watched](const auto &field) { return field.first == watched; })) {
             event->ignore();
             return true;
         }

@@ -15,31 +15,24 @@ namespace koyomix {
 // rejects its field (modal notice, then the focus put back) cannot start a chain of further
 // checks, and a button's click handler, so that nothing runs behind an open notice.
 //
-// A field is checked when the focus leaves it for another control of its window: Tab,
-// Shift+Tab, a click, a programmatic move. Not when the whole window loses activation or a
-// popup (a context menu) opens over the field: the user has not left the field.
+// A field is checked when the focus leaves it for another control of its window (Tab,
+// Shift+Tab, a click, a programmatic move), not when the window loses activation or a popup
+// (a context menu) opens over it: the user has not left the field.
 //
-// Traps this guards against, all seen with Qt 6.4: the modal notice, opening inside the
-// focus-out, sends a focus-out to the control that was just receiving the focus; the
-// setFocus() that puts the focus back sends one more; a click that took the focus is still
-// delivered to its control after the notice has closed, leaving a button drawn pressed or
-// clicking it, and opening a field's context menu (right button) or pasting into the field
-// (middle button, on release). So while a handler runs no other field is checked, and a click
-// whose focus move a check refused never reaches its control: not its press, its context
-// menu, its moves or its release.
+// Traps, all seen with Qt 6.4: the notice, opening inside the focus-out, sends a focus-out to
+// the control that was just receiving the focus, and the setFocus() that puts the focus back
+// sends one more; a click that took the focus is still delivered to its control after the
+// notice has closed (a button left drawn pressed or clicked, a context menu, a middle-button
+// paste). So while a handler runs no other field is checked, and a click whose focus move a
+// check refused never reaches its control: not its press, menu, moves or release.
 //
-// A notice blocks keys and clicks, but not what an assistive tool asks through the
-// accessibility interfaces: it presses a button (the click lands 100 ms later) or moves the
-// focus (silently, the window being inactive, so it shows only once the notice is gone).
-// While a notice is open no handler runs, a click whose press came then is dropped, and the
-// focus is put back where it was when the notice closes.
+// A notice blocks keys and clicks, but not an assistive tool's requests: a button press (the
+// click lands 100 ms later) or a focus move (silent while the window is inactive). So while a
+// notice is open no handler runs, a click pressed then is dropped, and the focus is put back
+// when the notice closes. Text dropped on a field reaches it only while it has the focus.
 //
-// Text dropped on a field reaches it only while the field holds the window's focus; dropped
-// on another field it would stay there unchecked.
-//
-// Nothing needs guarding after the handler: when the window is reactivated only after the
-// notice is gone, the refused field is already the window's focus child, so reactivation
-// gives the focus straight back to it and no other control gains or loses it on the way.
+// When the window is reactivated only after the notice is gone, the refused field is already
+// its focus child, so nothing needs guarding after the handler.
 class FocusGuard : public QObject
 {
     Q_OBJECT
@@ -71,7 +64,6 @@ protected:
 private:
     void fieldLostFocus(QWidget *field, const std::function<void()> &lostFocus, int reason);
     bool cancelRefusedClick(QEvent *event);
-    bool isField(const QObject *object) const;
 
     QWidget *m_window;
     std::vector<std::pair<QWidget *, std::function<void()>>> m_fields;

@@ -1,7 +1,7 @@
 // The two conversion buttons of Form1: read the fields, let the core decide, apply.
 #include "app/form1.h"
 
-#include "app/resultannouncer.h"
+#include "a11y/resultannouncer.h"
 #include "convert/conversion.h"
 #include "ui_form1.h"
 

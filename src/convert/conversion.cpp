@@ -11,9 +11,9 @@ namespace koyomix {
 
 namespace {
 
-Conversion noticeFor(const char16_t *text, DateField focus)
+Conversion noticeFor(QStringView text, DateField focus)
 {
-    return {QString::fromUtf16(text), focus, {}, {}};
+    return {text.toString(), focus, {}, {}};
 }
 
 Conversion impossibleDate()

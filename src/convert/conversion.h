@@ -23,10 +23,10 @@ struct Conversion
     QString second;
 };
 
-inline constexpr char16_t kYearMissing[] = u"年を入力してください";
-inline constexpr char16_t kMonthMissing[] = u"月を入力してください";
-inline constexpr char16_t kDayMissing[] = u"日を入力してください";
-inline constexpr char16_t kImpossibleDate[] = u"有効な日付ではありません";
+inline constexpr QStringView kYearMissing = u"年を入力してください";
+inline constexpr QStringView kMonthMissing = u"月を入力してください";
+inline constexpr QStringView kDayMissing = u"日を入力してください";
+inline constexpr QStringView kImpossibleDate = u"有効な日付ではありません";
 
 // The ジュリアン→ button: calendar date (year, month, day texts) to ordinal date
 // ("2001/070") and the era-style date.

@@ -1,4 +1,6 @@
-#include "app/resultannouncer.h"
+#include "a11y/resultannouncer.h"
+
+#include "a11y/accessiblefactory.h"
 
 #include <QAccessible>
 #include <QAccessibleObject>
@@ -7,6 +9,7 @@ namespace koyomix {
 
 namespace {
 
+// The notification a screen reader sees: role Notification, the last result as its name.
 class AnnouncementInterface : public QAccessibleObject
 {
 public:
@@ -30,18 +33,11 @@ private:
     ResultAnnouncer *announcer() const { return static_cast<ResultAnnouncer *>(object()); }
 };
 
-QAccessibleInterface *announcementFactory(const QString &className, QObject *object)
-{
-    if (className == QLatin1String(ResultAnnouncer::staticMetaObject.className()))
-        return new AnnouncementInterface(static_cast<ResultAnnouncer *>(object));
-    return nullptr;
-}
-
 } // namespace
 
 ResultAnnouncer::ResultAnnouncer(QObject *window) : QObject(window)
 {
-    QAccessible::installFactory(announcementFactory);
+    installAccessibleFactory();
 }
 
 void ResultAnnouncer::announce(const QString &text)
@@ -50,6 +46,11 @@ void ResultAnnouncer::announce(const QString &text)
     // Shown again for every result: Orca speaks each showing, also of the same text.
     QAccessibleEvent show(this, QAccessible::ObjectShow);
     QAccessible::updateAccessibility(&show);
+}
+
+QAccessibleInterface *announcementInterface(ResultAnnouncer *announcer)
+{
+    return new AnnouncementInterface(announcer);
 }
 
 } // namespace koyomix

@@ -1,19 +1,23 @@
-#include "app/fieldaccessibility.h"
+// What a screen reader reads and edits in a digit field: Qt's own line-edit answers (its class
+// is not exported) for a field that shows its text and has no validator or placeholder, as the
+// five fields are, but for the text around an offset, which never enters Qt's word loop (it
+// never returns for a word at the end of the text), and the attributes, one run over the
+// whole text. Every offset a client sends is clamped to the text, and what it inserts is cut
+// to the field's room. Qt's AT-SPI adaptor acts before asking, beyond this: GetRangeExtents
+// asks characterRect for every offset of the client's range, and InsertText first resizes the
+// text to the client's length.
+#include "a11y/accessiblefactory.h"
 
 #include <QAccessibleWidget>
 #include <QLineEdit>
 #include <QTextLayout>
-#include <QValidator>
 
 #include <algorithm>
 
+namespace koyomix {
+
 namespace {
 
-const char kFieldProperty[] = "koyomixFieldText";
-
-// Qt's line-edit interface is private to Qt (not exported), so this is a copy of it, written on
-// QLineEdit's public API to answer as Qt 6.4 does. What differs: textBefore/At/AfterOffset, the
-// attribute runs, and every offset a client sends (any int) is clamped to the text first.
 class FieldText : public QAccessibleWidget,
                   public QAccessibleTextInterface,
                   public QAccessibleEditableTextInterface
@@ -27,38 +31,20 @@ public:
 
     QString text(QAccessible::Text t) const override
     {
-        QString str;
-        if (t == QAccessible::Value && field()->echoMode() == QLineEdit::Normal)
-            str = field()->text();
-        else if (t == QAccessible::Value && field()->echoMode() != QLineEdit::NoEcho)
-            str = QString(field()->text().size(), QLatin1Char('*'));
-        if (str.isEmpty())
-            str = QAccessibleWidget::text(t);
-        if (str.isEmpty() && t == QAccessible::Description)
-            str = field()->placeholderText();
-        return str;
+        const QString value = t == QAccessible::Value ? field()->text() : QString();
+        return value.isEmpty() ? QAccessibleWidget::text(t) : value;
     }
     void setText(QAccessible::Text t, const QString &text) override
     {
-        if (t != QAccessible::Value) {
+        if (t == QAccessible::Value)
+            replaceText(0, characterCount(), text);
+        else
             QAccessibleWidget::setText(t, text);
-            return;
-        }
-        QString newText = text;
-        int pos = 0;
-        if (field()->validator() &&
-            field()->validator()->validate(newText, pos) != QValidator::Acceptable)
-            return;
-        field()->setText(newText);
     }
     QAccessible::State state() const override
     {
         QAccessible::State state = QAccessibleWidget::state();
         state.editable = true;
-        if (field()->isReadOnly())
-            state.readOnly = true;
-        if (field()->echoMode() != QLineEdit::Normal)
-            state.passwordEdit = true;
         state.selectableText = true;
         return state;
     }
@@ -77,11 +63,8 @@ public:
     int selectionCount() const override { return field()->hasSelectedText() ? 1 : 0; }
     void selection(int index, int *startOffset, int *endOffset) const override
     {
-        *startOffset = *endOffset = 0;
-        if (index != 0)
-            return;
-        *startOffset = field()->selectionStart();
-        *endOffset = *startOffset + field()->selectedText().size();
+        *startOffset = index == 0 ? field()->selectionStart() : 0;
+        *endOffset = index == 0 ? field()->selectionEnd() : 0;
     }
     void addSelection(int startOffset, int endOffset) override
     {
@@ -103,19 +86,16 @@ public:
     {
         const int start = bound(startOffset);
         const int end = bound(endOffset);
-        if (start > end || field()->echoMode() != QLineEdit::Normal)
-            return QString();
-        return field()->text().mid(start, end - start);
+        return start < end ? field()->text().mid(start, end - start) : QString();
     }
     int characterCount() const override { return field()->text().size(); }
     // One run without attributes over the whole text. Qt's line edit answers an empty run at
     // the offset itself, and a screen reader that reads a line run by run drops its last digit.
     QString attributes(int offset, int *startOffset, int *endOffset) const override
     {
-        const int length = int(field()->text().size());
-        const bool inText = offset >= 0 && offset <= length;
+        const bool inText = offset >= 0 && offset <= characterCount();
         *startOffset = inText ? 0 : -1;
-        *endOffset = inText ? length : -1;
+        *endOffset = inText ? characterCount() : -1;
         return QString();
     }
     QRect characterRect(int offset) const override;
@@ -129,20 +109,26 @@ public:
         field()->setCursorPosition(startIndex);
     }
 
+    // A field holds one line without spaces, so every boundary but a character's is that
+    // line, which Qt's defaults answer without a loop. Offset -2 is the caret, as in Qt's
+    // line edit; the defaults take -1 as the end of the text.
     QString textBeforeOffset(int offset, QAccessible::TextBoundaryType boundary, int *startOffset,
                              int *endOffset) const override
     {
-        return segment(offset, -1, boundary, startOffset, endOffset);
+        return QAccessibleTextInterface::textBeforeOffset(caret(offset), line(boundary),
+                                                          startOffset, endOffset);
     }
     QString textAtOffset(int offset, QAccessible::TextBoundaryType boundary, int *startOffset,
                          int *endOffset) const override
     {
-        return segment(offset, 0, boundary, startOffset, endOffset);
+        return QAccessibleTextInterface::textAtOffset(caret(offset), line(boundary), startOffset,
+                                                      endOffset);
     }
     QString textAfterOffset(int offset, QAccessible::TextBoundaryType boundary, int *startOffset,
                             int *endOffset) const override
     {
-        return segment(offset, 1, boundary, startOffset, endOffset);
+        return QAccessibleTextInterface::textAfterOffset(caret(offset), line(boundary), startOffset,
+                                                         endOffset);
     }
 
     void deleteText(int startOffset, int endOffset) override
@@ -161,17 +147,19 @@ public:
 private:
     QLineEdit *field() const { return static_cast<QLineEdit *>(object()); }
     int bound(int offset) const { return std::clamp(offset, 0, characterCount()); }
+    int caret(int offset) const { return offset == -2 ? cursorPosition() : offset; }
+    static QAccessible::TextBoundaryType line(QAccessible::TextBoundaryType boundary)
+    {
+        return boundary == QAccessible::CharBoundary ? boundary : QAccessible::LineBoundary;
+    }
     static QString fitting(const QString &text, int room);
-    QString segment(int offset, int step, QAccessible::TextBoundaryType boundary, int *startOffset,
-                    int *endOffset) const;
 };
 
 // Where Qt's line edit draws the character: its x in the field's one-line text layout, which
 // has no alignment and no scrolling (Qt reads the same layout from the field's private part).
 QRect FieldText::characterRect(int offset) const
 {
-    const QString ch = offset >= 0 && offset < characterCount() ? text(offset, offset + 1) : "";
-    if (ch.isEmpty())
+    if (offset < 0 || offset >= characterCount())
         return QRect();
     QTextLayout layout(field()->text(), field()->font());
     QTextOption option = layout.textOption();
@@ -183,7 +171,7 @@ QRect FieldText::characterRect(int offset) const
     layout.endLayout();
     const QFontMetrics fm(field()->font());
     QRect r(static_cast<int>(line.cursorToX(offset)), field()->textMargins().top(),
-            fm.horizontalAdvance(ch), fm.height());
+            fm.horizontalAdvance(field()->text().at(offset)), fm.height());
     r.moveTo(field()->mapToGlobal(r.topLeft()));
     return r;
 }
@@ -203,61 +191,11 @@ QString FieldText::fitting(const QString &text, int room)
     return kept;
 }
 
-// A field holds one line without spaces: it is one word, one sentence, one line and one
-// paragraph, so only characters divide it. Offset -1 is the end of the text, where AT-SPI and
-// screen readers put a caret after the last character; -2 is the caret, as Qt's line edit has
-// it. An offset outside [0, length] gets an empty answer, and every empty answer (nothing at,
-// before or after the offset) has start and end -1, as Qt's own text interfaces answer.
-QString FieldText::segment(int offset, int step, QAccessible::TextBoundaryType boundary,
-                           int *startOffset, int *endOffset) const
-{
-    *startOffset = *endOffset = -1;
-    if (field()->echoMode() != QLineEdit::Normal)
-        return QString();
-    const QString text = field()->text();
-    const int length = static_cast<int>(text.size());
-    if (offset == -1)
-        offset = length;
-    else if (offset == -2)
-        offset = cursorPosition();
-    if (offset < 0 || offset > length)
-        return QString();
-    int start = 0;
-    int end = length;
-    if (boundary == QAccessible::CharBoundary) {
-        start = offset + step;
-        end = start + 1;
-    } else if (step != 0) {
-        return QString();
-    }
-    if (start < 0 || end > length || start >= end)
-        return QString();
-    *startOffset = start;
-    *endOffset = end;
-    return text.mid(start, end - start);
-}
-
-QAccessibleInterface *fieldFactory(const QString &className, QObject *object)
-{
-    if (className != QLatin1String("QLineEdit") || !object->property(kFieldProperty).toBool())
-        return nullptr;
-    return new FieldText(static_cast<QLineEdit *>(object));
-}
-
 } // namespace
 
-void koyomix::useFieldTextInterface(QLineEdit *field)
+QAccessibleInterface *fieldTextInterface(QLineEdit *field)
 {
-    // Factories are asked from the last installed, so this one comes before Qt's widgets.
-    static const bool installed = [] {
-        QAccessible::installFactory(fieldFactory);
-        return true;
-    }();
-    Q_UNUSED(installed);
-    field->setProperty(kFieldProperty, true);
-    // Qt keeps one interface per object. One made before the field was marked (events sent
-    // while a screen reader listens make them) is Qt's: dropped, the next query makes ours.
-    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(field);
-    if (iface && !dynamic_cast<FieldText *>(iface))
-        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(iface));
+    return new FieldText(field);
 }
+
+} // namespace koyomix

@@ -1,0 +1,31 @@
+#pragma once
+
+class QMessageBox;
+class QWidget;
+
+namespace koyomix {
+
+// Keeps a screen reader's focus on the control that really has the keyboard focus. Qt sends a
+// focus event from every setFocus(), also from a move a field check refused (Tab runs the
+// check in the old field's focus-out; its notice and its setFocus() back complete, and only
+// then does Qt announce the field Tab was heading for), and around a notice the window's
+// reactivation and the handler's own focus move add two more; a reader speaks the last one.
+// So while a notice of `window` is open, and until the handler that raised it has returned,
+// the window's focus events are held back; then the control with the focus is announced once.
+void followRealFocus(QWidget *window);
+
+// Held for the life of a notice: holds the focus events back (see followRealFocus) and has the
+// message read once, with the OK button. A reader speaks a box's text when the box becomes its
+// active window, but after a click it often takes the box for active before that event comes,
+// and then says only "OK push button". So the message is the button's description, and the
+// text label is the button's label, so that it is not read a second time with the box.
+class NoticeReading
+{
+public:
+    explicit NoticeReading(QMessageBox &box);
+    ~NoticeReading();
+    NoticeReading(const NoticeReading &) = delete;
+    NoticeReading &operator=(const NoticeReading &) = delete;
+};
+
+} // namespace koyomix
