@@ -20,40 +20,29 @@
 
 namespace {
 
-// The pictures are read as XPM by name: left to guess the format, Qt would load every image
-// plugin (and libjpeg with them) at start-up to ask each one.
-QPixmap readArt(const QString &path)
-{
-    QImageReader reader(path, "xpm");
-    reader.setAutoDetectImageFormat(false);
-    return QPixmap::fromImage(reader.read());
-}
-
-// A picture with its drawing for twice the pixel density.
+// A picture with its drawing for twice the pixel density, read as XPM by name: left to guess the
+// format, Qt would load every image plugin (and libjpeg with them) at start-up to ask each one.
 QIcon artIcon(const QString &name)
 {
     QIcon icon;
-    icon.addPixmap(readArt(QStringLiteral(":/koyomix/%1.xpm").arg(name)));
-    icon.addPixmap(readArt(QStringLiteral(":/koyomix/%1@2x.xpm").arg(name)));
+    for (const QString &file : {name, name + QStringLiteral("@2x")}) {
+        QImageReader reader(QStringLiteral(":/koyomix/%1.xpm").arg(file), "xpm");
+        reader.setAutoDetectImageFormat(false);
+        icon.addPixmap(QPixmap::fromImage(reader.read()));
+    }
     return icon;
 }
 
-constexpr QStringView kCaption = u"Koyomix Ver.1.0";
-// Also the text of Label6 in form1.ui.
-constexpr QStringView kCredit = u"© 2026 Koyomix";
-
 } // namespace
 
-// A fixed frame: title, system menu and close button, no minimise or maximise (the
-// layout has one size only).
+// A fixed frame: title, system menu and close button; no minimise or maximise (one layout size).
 Form1::Form1(QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
       m_ui(std::make_unique<Ui::Form1>())
 {
-    // The pictures are compiled into this static library; without this call the
-    // linker would drop them from the program.
+    // The pictures are compiled into this static library; without this call the linker drops them.
     Q_INIT_RESOURCE(koyomix);
     // The window names the fonts of the Japanese desktop it was drawn for. Debian has none of
     // them, so each is mapped to a free font with the same metrics (a second mapping is a no-op).
@@ -99,14 +88,14 @@ void Form1::Form_Initialize()
 void Form1::Form_Load()
 {
     show();
-    // Given before the window is activated, the focus is restored to Text4 on
-    // activation, so no other field gains and loses it on the way.
+    // Set before activation, the focus returns to Text4 then: no other field gains and loses it.
     m_ui->Text4->setFocus();
 }
 
 void Form1::Label6_DblClick()
 {
-    const QString text = kCaption.toString() + QChar(13) + QChar(13) + kCredit.toString();
+    // The credit, after a blank line, is also the text of Label6 in form1.ui.
+    const QString text = QStringLiteral("Koyomix Ver.1.0\r\r© 2026 Koyomix");
     m_RET = static_cast<qint16>(ShowNotice(text, NoticeInformation, NoticeTitle));
 }
 
@@ -132,7 +121,6 @@ int Form1::ShowNotice(const QString &text, int style, const QString &title)
     return NoticeOk;
 }
 
-// The hand in the drawing for the pixel density of the screen the window is on.
 void Form1::drawHand()
 {
     m_ui->Command2Picture->setPixmap(
@@ -145,9 +133,8 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         Label6_DblClick();
         return true;
     }
-    // The density is known for certain only once the window is shown on its screen, and it
-    // changes with a move to another screen or with the screen's own scale; Qt before 6.6
-    // tells widgets of the move only.
+    // The density is certain only once the window is shown on its screen, and changes with a move
+    // to another screen or the screen's own scale; Qt before 6.6 tells widgets of the move only.
     if (watched == m_ui->Command2Picture) {
         switch (event->type()) {
         case QEvent::Show:

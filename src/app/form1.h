@@ -41,8 +41,7 @@ class Form1 : public QWidget
     Q_PROPERTY(qint16 RET READ RET WRITE setRET)
 
 public:
-    // The code ShowNotice returns when the user dismisses a notice with OK (or Esc,
-    // or the close button, all of which mean the same on a box with one button).
+    // ShowNotice's code for OK, Esc or the close button (all the same on a box with one button).
     static constexpr int NoticeOk = 1;
     // Style values of ShowNotice.
     static constexpr int NoticePlain = 0;
@@ -75,12 +74,10 @@ public:
     void Text4_LostFocus();
     void Text5_LostFocus();
 
-    // A modal message box owned by the window: one OK button, no icon for style 0,
-    // the information icon for style 64. Returns the code of the button pressed.
+    // A modal box of the window with one OK button, and the information icon for style 64 only.
     int ShowNotice(const QString &text, int style, const QString &title);
 
-    // Seam for tests: when set, ShowNotice hands its arguments here instead of
-    // opening a box, and returns what the handler returns.
+    // Test seam: when set, ShowNotice calls it instead of opening a box and returns its answer.
     using NoticeHandler = std::function<int(const QString &text, int style, const QString &title)>;
     void setNoticeHandler(NoticeHandler handler) { m_noticeHandler = std::move(handler); }
 

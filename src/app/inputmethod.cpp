@@ -6,9 +6,8 @@
 
 namespace {
 
-// The platform input context asks the focus widget whether it takes input-method text
-// (Qt::ImEnabled) and starts the IME when it says yes. QLineEdit answers from its own
-// state, not from Qt::WA_InputMethodEnabled, so the answer is overruled here.
+// The input context asks the focus widget whether it takes input-method text (Qt::ImEnabled) and
+// starts the IME on yes. QLineEdit answers from its own state, not Qt::WA_InputMethodEnabled.
 class InputMethodOff : public QObject
 {
 public:

@@ -8,14 +8,6 @@
 
 namespace {
 
-// The selected part of the result, or all of it when nothing is selected.
-void copyResult(const QLabel *label)
-{
-    const QString text = label->hasSelectedText() ? label->selectedText() : label->text();
-    if (!text.isEmpty())
-        QGuiApplication::clipboard()->setText(text);
-}
-
 void showResultMenu(QLabel *label, const QPoint &globalPos)
 {
     auto *menu = new QMenu(label);
@@ -23,9 +15,13 @@ void showResultMenu(QLabel *label, const QPoint &globalPos)
     QAction *copy = menu->addAction(QStringLiteral("コピー(&C)"));
     // An empty result has nothing to copy; copying it would only wipe the clipboard.
     copy->setEnabled(!label->text().isEmpty());
-    QObject::connect(copy, &QAction::triggered, label, [label] { copyResult(label); });
-    // A popup: the field that has the focus keeps it, and learns of the menu only through
-    // a focus loss for Qt::PopupFocusReason.
+    // Copies the selected part of the result, or all of it when nothing is selected.
+    QObject::connect(copy, &QAction::triggered, label, [label] {
+        const QString text = label->hasSelectedText() ? label->selectedText() : label->text();
+        if (!text.isEmpty())
+            QGuiApplication::clipboard()->setText(text);
+    });
+    // A popup: the focused field keeps the focus, seeing only a Qt::PopupFocusReason focus loss.
     menu->popup(globalPos);
 }
 

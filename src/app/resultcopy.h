@@ -4,9 +4,8 @@ class QLabel;
 
 namespace koyomix {
 
-// Lets the user select a result label's text with the mouse and copy it from a context
-// menu, while the label never takes the keyboard focus: a field that gave up the focus
-// would run its check, and a click on a result must not do that.
+// Lets the user select a result label's text with the mouse and copy it from a context menu; the
+// label never takes the keyboard focus, for a field giving it up would run its check.
 void makeResultCopyable(QLabel *label);
 
 } // namespace koyomix

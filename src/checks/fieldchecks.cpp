@@ -1,5 +1,3 @@
-// The lost-focus handlers and the five check members of Form1. The rules themselves are in
-// fieldrules.cpp; these members only apply a verdict to the window.
 #include "app/form1.h"
 #include "checks/fieldrules.h"
 #include "ui_form1.h"

@@ -8,8 +8,6 @@ namespace koyomix {
 
 namespace {
 
-constexpr QStringView kYearLengthNotice = u"年は４桁で入力してください";
-constexpr QStringView kYearRangeNotice = u"有効な年は1900～2999までです";
 constexpr QStringView kDayRangeNotice = u"有効な日ではありません";
 
 // A year of 1 to 3 digits lands in 2000-2999: every prefix starts with "2".
@@ -22,17 +20,21 @@ bool isAnyDigit(QChar c)
     return isAsciiDigit(c) || (c >= u'０' && c <= u'９');
 }
 
+// The calendar and the ordinal year differ only in the numeric notice.
+constexpr FieldRule yearRule(QStringView numericNotice)
+{
+    return {.numericNotice = numericNotice,
+            .lengths = kYearLengths,
+            .lengthNotice = u"年は４桁で入力してください",
+            .low = u"1899",
+            .high = u"3000",
+            .rangeNotice = u"有効な年は1900～2999までです"};
+}
+
 } // namespace
 
 namespace rules {
-const FieldRule chkYYYY{
-    .numericNotice = kDigitNotice,
-    .lengths = kYearLengths,
-    .lengthNotice = kYearLengthNotice,
-    .low = u"1899",
-    .high = u"3000",
-    .rangeNotice = kYearRangeNotice,
-};
+const FieldRule chkYYYY = yearRule(kDigitNotice);
 const FieldRule chkMM{
     .numericNotice = kDigitNotice,
     .lengths = kTwoDigitLengths,
@@ -50,14 +52,7 @@ const FieldRule chkDD{
     .rangeNotice = kDayRangeNotice,
 };
 // The ordinal year's numeric notice doubles the を; its digit notice does not.
-const FieldRule chkYYYY2{
-    .numericNotice = u"数字をを入力してください",
-    .lengths = kYearLengths,
-    .lengthNotice = kYearLengthNotice,
-    .low = u"1899",
-    .high = u"3000",
-    .rangeNotice = kYearRangeNotice,
-};
+const FieldRule chkYYYY2 = yearRule(u"数字をを入力してください");
 const FieldRule chkDDD{
     .numericNotice = kDigitNotice,
     .lengths = kDayOfYearLengths,
@@ -89,18 +84,15 @@ bool isNumericText(QStringView text)
         if (at(u'+') || at(u'-'))
             ++i;
     };
-    // Counts the digits read; a comma counts only between two digits.
+    // Counts the digits read; a comma is passed over only between two digits.
     const auto readDigits = [&](bool commas) {
         qsizetype digits = 0;
         while (i < n) {
-            if (isAnyDigit(text[i])) {
+            if (isAnyDigit(text[i]))
                 ++digits;
-                ++i;
-            } else if (commas && digits > 0 && at(u',') && i + 1 < n && isAnyDigit(text[i + 1])) {
-                ++i;
-            } else {
+            else if (!(commas && digits > 0 && at(u',') && i + 1 < n && isAnyDigit(text[i + 1])))
                 break;
-            }
+            ++i;
         }
         return digits;
     };

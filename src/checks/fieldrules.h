@@ -1,7 +1,6 @@
 #pragma once
 
-// The rule behind the five field checks: a pure function from the trimmed field text to a
-// verdict, driven by one table entry per check. Nothing here touches a widget.
+// The five field checks: one pure function, trimmed text in, verdict out, a table entry per check.
 
 #include <QString>
 #include <QStringView>
@@ -17,8 +16,7 @@ struct LengthPrefix
     QStringView prefix;
 };
 
-// What one check is made of. The notices are shown with the same style and title for every
-// check; the digit notice is shared (kDigitNotice below).
+// One check's table entry. All checks share kDigitNotice, and every notice's style and title.
 struct FieldRule
 {
     QStringView numericNotice;
@@ -48,17 +46,15 @@ struct Verdict
 // Tests in order: number, digits, length, range; the first that fails names the notice.
 Verdict checkField(const FieldRule &rule, QStringView text);
 
-// Removes leading and trailing U+0020 and U+3000 (the ideographic space that Japanese
-// input methods type), and nothing else: a tab or a no-break space stays in and later
-// fails the digit test, which tells the user what is wrong.
+// Removes leading and trailing U+0020 and U+3000 (the ideographic space of Japanese IMEs) only: a
+// tab or no-break space stays and fails the digit test, which tells the user what is wrong.
 QString trimSpaces(QStringView text);
 
-// Whether the text reads as a number: an optional sign (+ or -), then digits with optional
-// commas between digits ("1,000", also "1,0"), then an optional decimal part (".5", "5."),
-// then an optional exponent ("1e3", "2E-4"). Digits are ASCII or full-width (０-９); signs,
-// commas, the point and the e are ASCII only. Nothing else, no spaces; the empty text is
-// not a number. Only the ordinal year shows the outcome: its numeric notice differs from
-// the digit notice that every non-digit number then gets.
+// Whether the text reads as a number: an optional sign (+ or -), digits with optional commas
+// between digits ("1,000", also "1,0"), an optional decimal part (".5", "5."), an optional exponent
+// ("1e3", "2E-4"). Digits are ASCII or full-width (０-９); sign, comma, point and e are ASCII only.
+// No spaces or anything else; the empty text is no number. Only the ordinal year shows the outcome:
+// its numeric notice differs from the digit notice every non-digit number then gets.
 bool isNumericText(QStringView text);
 
 } // namespace koyomix

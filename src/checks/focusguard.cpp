@@ -15,11 +15,9 @@ namespace koyomix {
 
 FocusGuard::FocusGuard(QWidget *window) : m_window(window)
 {
-    const auto children = window->findChildren<QWidget *>();
-    for (QWidget *child : children) {
+    for (QWidget *child : window->findChildren<QWidget *>())
         if (child->focusPolicy() & Qt::ClickFocus)
             child->installEventFilter(this);
-    }
 }
 
 void FocusGuard::watch(QWidget *field, std::function<void()> lostFocus)
@@ -59,10 +57,9 @@ bool FocusGuard::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
     case QEvent::FocusOut:
-        for (const auto &[field, lostFocus] : m_fields) {
+        for (const auto &[field, lostFocus] : m_fields)
             if (field == watched)
                 fieldLostFocus(field, lostFocus, static_cast<QFocusEvent *>(event)->reason());
-        }
         break;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
@@ -110,9 +107,8 @@ bool FocusGuard::cancelRefusedClick(QEvent *event)
 
 void FocusGuard::fieldLostFocus(QWidget *field, const std::function<void()> &lostFocus, int reason)
 {
-    if (m_checking || m_notices > 0 || !m_window->isVisible())
-        return;
-    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+    if (m_checking || m_notices > 0 || !m_window->isVisible() ||
+        reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
         return;
 
     // Where the focus is going: for a click, the control clicked into.
@@ -122,8 +118,7 @@ void FocusGuard::fieldLostFocus(QWidget *field, const std::function<void()> &los
         lostFocus();
     }
 
-    // A rejecting handler has put the focus back; an accepting one left it where the user
-    // sent it.
+    // A rejecting handler has put the focus back; an accepting one left it where the user sent it.
     if (m_window->focusWidget() != field || reason != Qt::MouseFocusReason)
         return;
     // Qt gives the focus before it delivers the press, so the press, and with a right-click

@@ -11,13 +11,14 @@ class QWidget;
 
 namespace koyomix {
 
-// Decides when the window's handlers run: a field's lost-focus handler, so that a check that
-// rejects its field (modal notice, then the focus put back) cannot start a chain of further
-// checks, and a button's click handler, so that nothing runs behind an open notice.
+// Decides when the window's handlers run: lost-focus handlers, so that a rejecting check (notice,
+// focus put back) starts no chain of checks, and click handlers, so that none runs behind a notice.
 //
-// A field is checked when the focus leaves it for another control of its window (Tab,
-// Shift+Tab, a click, a programmatic move), not when the window loses activation or a popup
-// (a context menu) opens over it: the user has not left the field.
+// A field is checked when the focus leaves it for another control of its window (Tab, Shift+Tab, a
+// click, a programmatic move), not when the window loses activation or a popup (a context menu)
+// opens over it: the user has not left the field. When the window is reactivated only after the
+// notice is gone, the refused field is already its focus child, so nothing needs guarding after the
+// handler.
 //
 // Traps, all seen with Qt 6.4: the notice, opening inside the focus-out, sends a focus-out to
 // the control that was just receiving the focus, and the setFocus() that puts the focus back
@@ -30,9 +31,6 @@ namespace koyomix {
 // click lands 100 ms later) or a focus move (silent while the window is inactive). So while a
 // notice is open no handler runs, a click pressed then is dropped, and the focus is put back
 // when the notice closes. Text dropped on a field reaches it only while it has the focus.
-//
-// When the window is reactivated only after the notice is gone, the refused field is already
-// its focus child, so nothing needs guarding after the handler.
 class FocusGuard : public QObject
 {
     Q_OBJECT

@@ -1,4 +1,3 @@
-// The two conversion buttons of Form1: read the fields, let the core decide, apply.
 #include "app/form1.h"
 
 #include "a11y/resultannouncer.h"
@@ -16,8 +15,7 @@ struct RowControls
     QLabel *second;
 };
 
-// On a failing click: the notice, RET, the focus, then the first and second label cleared.
-// On success the labels are overwritten in the same order, and a screen reader speaks both.
+// On failure: notice, RET, focus, then both labels cleared in order; else both written and spoken.
 void apply(Form1 &form, const koyomix::Conversion &conversion, const RowControls &row,
            koyomix::ResultAnnouncer &announcer)
 {

@@ -19,8 +19,7 @@ QString toQString(const icu::UnicodeString &text)
     return QString(reinterpret_cast<const QChar *>(text.getBuffer()), text.length());
 }
 
-// The Japanese calendar and its names, built once on first use: loading ICU's calendar
-// data costs milliseconds that start-up must not pay.
+// Built on first use: loading ICU's calendar data costs milliseconds that start-up must not pay.
 class EraCalendar
 {
 public:
@@ -28,9 +27,8 @@ public:
     {
         UErrorCode status = U_ZERO_ERROR;
         const icu::Locale locale("ja_JP@calendar=japanese");
-        // Pinned to GMT: a SerialDate is read as midnight UTC, and in the machine's zone that
-        // instant is the day before everywhere west of Greenwich (and in Pacific/Kiritimati
-        // for every date before 1995, when it moved across the date line).
+        // Pinned to GMT: a SerialDate means midnight UTC, the day before in a machine zone west of
+        // Greenwich (or in Pacific/Kiritimati before 1995, when it crossed the date line).
         m_calendar.reset(
             icu::Calendar::createInstance(icu::TimeZone::getGMT()->clone(), locale, status));
         if (U_FAILURE(status))
@@ -71,8 +69,7 @@ public:
         const int32_t eraYear = m_calendar->get(UCAL_YEAR, status);
         if (U_FAILURE(status))
             return {};
-        // An era index past the names ICU knows (data older than the calendar rules)
-        // must not read out of the list.
+        // Era names older than ICU's calendar rules may give an index past the list.
         if (era < 0 || std::size_t(era) >= m_eraNames.size())
             return {QString(), eraYear};
         return {m_eraNames[std::size_t(era)], eraYear};

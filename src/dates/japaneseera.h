@@ -12,8 +12,7 @@ struct JapaneseEra
     int year = 0; // year within the era, 1 for the year the era begins
 };
 
-// The era in which a day falls, and the day's year within it. The calendar is created on
-// the first call, not at start-up.
+// The era in which a day falls, and the day's year within it.
 JapaneseEra japaneseEraOf(SerialDate date);
 
 // The one-character Japanese name of a weekday: 日 for Sunday to 土 for Saturday.

@@ -23,15 +23,13 @@ std::optional<year_month_day> readDateText(QStringView text)
 {
     if (text.size() != 10 || text[4] != u'/' || text[7] != u'/')
         return std::nullopt;
-    for (qsizetype i : {0, 1, 2, 3, 5, 6, 8, 9}) {
+    for (qsizetype i : {0, 1, 2, 3, 5, 6, 8, 9})
         if (!isAsciiDigit(text[i]))
             return std::nullopt;
-    }
     const year_month_day ymd{year{digitsValue(text, 0, 4)},
                              month{static_cast<unsigned>(digitsValue(text, 5, 2))},
                              day{static_cast<unsigned>(digitsValue(text, 8, 2))}};
-    // ok() knows the month lengths and the Gregorian leap rule. Year 0000 reads as no
-    // date: no calendar a user knows has a year 0.
+    // ok() knows month lengths and leap years; year 0000 is no date, in no calendar a user knows.
     if (!ymd.ok() || ymd.year() == year{0})
         return std::nullopt;
     return ymd;
@@ -74,8 +72,7 @@ std::optional<SerialDate> dateFromText(QStringView text)
 
 SerialDate dateFromYMD(qint16 y, qint16 m, qint16 d)
 {
-    // Built as the first of the month plus the days, so that a day past the month's end
-    // carries instead of giving chrono's unspecified value for an invalid date.
+    // The 1st plus the days, so a day past the month's end carries (chrono leaves it unspecified).
     return SerialDate{year{y} / month{static_cast<unsigned>(m)} / 1} + days{d - 1};
 }
 
@@ -92,9 +89,6 @@ int daysBetween(SerialDate from, SerialDate to)
 qint16 yearOf(SerialDate date)
 {
     const int y = int(year_month_day{date}.year());
-    // Narrowed to 16 bits: the caller keeps date within the years [-32767, 32767], where
-    // chrono's year is exact; for a day outside them the year is already wrong and may
-    // even wrap to a plausible one.
     Q_ASSERT(y >= -32767 && y <= 32767);
     return static_cast<qint16>(y);
 }

@@ -1,8 +1,7 @@
 #pragma once
 
-// Calendar days and the operations both conversions share. Every calendar form of the
-// program (the calendar date, the ordinal date, the era-style date) converts to and from
-// one day count, SerialDate; all day arithmetic is std::chrono's.
+// Calendar days and the operations both conversions share: the calendar, ordinal and era-style
+// dates all convert to and from one day count, SerialDate; all day arithmetic is std::chrono's.
 
 #include <QString>
 #include <QStringView>
@@ -19,9 +18,8 @@ using SerialDate = std::chrono::sys_days;
 inline constexpr char16_t kCalendarPattern[] = u"yyyy/mm/dd";
 inline constexpr char16_t kEraPattern[] = u"ggge年m月d日 (aaa)";
 
-// True for exactly four ASCII digits, "/", two digits, "/", two digits that name a real
-// day of the years 0001-9999 (the calendar has no year 0). Every other text is false:
-// blanks, other separators, short parts, full-width digits.
+// True for exactly four ASCII digits, "/", two digits, "/", two digits naming a real day of years
+// 0001-9999 (no year 0); false for all else: blanks, other separators, short parts, full-width.
 bool isDateText(QStringView text);
 
 // The day that a text accepted by isDateText names; no value for any other text.
@@ -37,14 +35,13 @@ SerialDate addDays(SerialDate date, int n);
 // Days from `from` to `to`, negative when `to` is earlier.
 int daysBetween(SerialDate from, SerialDate to);
 
-// The Gregorian year of a day. Precondition: the day lies in the years [-32767, 32767];
-// for any other day the year does not fit in 16 bits and the result is meaningless.
+// The Gregorian year of a day. Precondition: the day lies in the years [-32767, 32767], where
+// chrono's year is exact; outside them it overflows 16 bits and may wrap to a plausible year.
 qint16 yearOf(SerialDate date);
 
-// The date written under a pattern read left to right. Tokens: yyyy (four-digit year),
-// mm / dd (two-digit month / day), m / d (month / day without leading zero), ggg (era
-// name), e (year of the era, the first year written 1), aaa (one-character weekday,
-// 日 to 土). Every other character, and a run of letters that is no token, is copied.
+// The date written under a pattern read left to right. Tokens: yyyy (four-digit year), mm / dd
+// (two-digit month / day), m / d (no leading zero), ggg (era name), e (era year; the first is 1),
+// aaa (one-character weekday, 日 to 土). Other text is copied, non-token letter runs too.
 QString formatDate(SerialDate date, QStringView pattern);
 
 } // namespace koyomix
