@@ -9,8 +9,7 @@ namespace koyomix {
 
 namespace {
 
-// Marks a line edit that gets the field text interface: the window's fields are plain
-// QLineEdits, built from the .ui file.
+// Marks a field for the field text interface: the fields are plain QLineEdits from the .ui file.
 constexpr char kFieldText[] = "koyomixFieldText";
 
 QAccessibleInterface *factory(const QString &className, QObject *object)
@@ -27,20 +26,18 @@ QAccessibleInterface *factory(const QString &className, QObject *object)
 void installAccessibleFactory()
 {
     // Factories are asked from the last installed, so this one comes before Qt's widgets.
-    static const bool installed = [] {
+    [[maybe_unused]] static const bool installed = [] {
         QAccessible::installFactory(factory);
         return true;
     }();
-    Q_UNUSED(installed);
 }
 
 void useFieldTextInterface(QLineEdit *field)
 {
     installAccessibleFactory();
     field->setProperty(kFieldText, true);
-    // Qt keeps one interface per object, and one made before the field was marked (events
-    // sent while a screen reader listens make them) is Qt's. So whichever is there goes, and
-    // the next query makes ours.
+    // Qt keeps one interface per object, and one made before the field was marked (events sent
+    // while a screen reader listens make them) is Qt's: whichever is there goes, the next is ours.
     if (QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(field))
         QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(iface));
 }

@@ -1,11 +1,10 @@
-// What a screen reader reads and edits in a digit field: Qt's own line-edit answers (its class
-// is not exported) for a field that shows its text and has no validator or placeholder, as the
-// five fields are, but for the text around an offset, which never enters Qt's word loop (it
-// never returns for a word at the end of the text), and the attributes, one run over the
-// whole text. Every offset a client sends is clamped to the text, and what it inserts is cut
-// to the field's room. Qt's AT-SPI adaptor acts before asking, beyond this: GetRangeExtents
-// asks characterRect for every offset of the client's range, and InsertText first resizes the
-// text to the client's length.
+// What a screen reader reads and edits in a digit field: Qt's own line-edit answers (its class is
+// not exported) for a field that shows its text and has no validator or placeholder, as the five
+// fields are, but for the text around an offset, which never enters Qt's word loop (it never
+// returns for a word at the end of the text), and the attributes, one run over the whole text.
+// Offsets a client sends are clamped to the text, and what it inserts is cut to the field's room.
+// Beyond this, Qt's AT-SPI adaptor acts before asking: GetRangeExtents asks characterRect for
+// every offset of the client's range, and InsertText first resizes the text to the client's length.
 #include "a11y/accessiblefactory.h"
 
 #include <QAccessibleWidget>

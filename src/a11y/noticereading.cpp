@@ -58,11 +58,10 @@ void announceFocus()
 void followRealFocus(QWidget *window)
 {
     hold.window = window;
-    static const bool installed = [] {
+    [[maybe_unused]] static const bool installed = [] {
         hold.next = QAccessible::installUpdateHandler(filter);
         return true;
     }();
-    Q_UNUSED(installed);
 }
 
 NoticeReading::NoticeReading(QMessageBox &box)

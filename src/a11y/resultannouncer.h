@@ -5,11 +5,10 @@
 
 namespace koyomix {
 
-// Speaks a new result through the screen reader without moving the focus: an accessible
-// notification, shown to the accessibility bus whenever a result is announced. Screen
-// readers speak a notification that appears, and leave alone the name changes of labels
-// that do not have the focus. It is a plain object, not a widget: it takes no place in the
-// window's layout or Tab order, and draws nothing.
+// Speaks a new result without moving the focus: an accessible notification, shown to the
+// accessibility bus for every result. Screen readers speak a notification that appears, and
+// leave alone the name changes of labels without the focus. A plain object, not a widget: it
+// takes no place in the window's layout or Tab order, and draws nothing.
 class ResultAnnouncer : public QObject
 {
     Q_OBJECT

@@ -15,7 +15,8 @@ namespace koyomix {
 
 FocusGuard::FocusGuard(QWidget *window) : m_window(window)
 {
-    for (QWidget *child : window->findChildren<QWidget *>())
+    const auto children = window->findChildren<QWidget *>(); // const: a loop would detach it
+    for (QWidget *child : children)
         if (child->focusPolicy() & Qt::ClickFocus)
             child->installEventFilter(this);
 }
