@@ -15,8 +15,8 @@ namespace koyomix {
 using SerialDate = std::chrono::sys_days;
 
 // The two result patterns of formatDate.
-inline constexpr char16_t kCalendarPattern[] = u"yyyy/mm/dd";
-inline constexpr char16_t kEraPattern[] = u"ggge年m月d日 (aaa)";
+inline constexpr QStringView kCalendarPattern = u"yyyy/mm/dd";
+inline constexpr QStringView kEraPattern = u"ggge年m月d日 (aaa)";
 
 // True for exactly four ASCII digits, "/", two digits, "/", two digits naming a real day of years
 // 0001-9999 (no year 0); false for all else: blanks, other separators, short parts, full-width.
