@@ -142,36 +142,22 @@ private Q_SLOTS:
         QTest::addColumn<QString>("charAt");
         QTest::addColumn<QString>("charAfter");
         QTest::addColumn<QString>("lineAt"); // also the word, sentence, paragraph and no boundary
-        QTest::newRow("Text1 holding 2001") << "Text1"
-                                            << "2001"
-                                            << "1@3 - 2@0 0@1 0@2 1@3 -"
-                                            << "- 2@0 0@1 0@2 1@3 - -"
-                                            << "- 0@1 0@2 1@3 - - -"
-                                            << "2001@0 2001@0 2001@0 2001@0 2001@0 2001@0 -";
-        QTest::newRow("Text2 holding 03") << "Text2"
-                                          << "03"
-                                          << "3@1 - 0@0 3@1 -"
-                                          << "- 0@0 3@1 - -"
-                                          << "- 3@1 - - -"
-                                          << "03@0 03@0 03@0 03@0 -";
-        QTest::newRow("Text5 holding 070") << "Text5"
-                                           << "070"
-                                           << "0@2 - 0@0 7@1 0@2 -"
-                                           << "- 0@0 7@1 0@2 - -"
-                                           << "- 7@1 0@2 - - -"
-                                           << "070@0 070@0 070@0 070@0 070@0 -";
-        QTest::newRow("Text3 empty") << "Text3"
-                                     << ""
-                                     << "- - -"
-                                     << "- - -"
-                                     << "- - -"
-                                     << "- - -";
-        QTest::newRow("Text4 empty") << "Text4"
-                                     << ""
-                                     << "- - -"
-                                     << "- - -"
-                                     << "- - -"
-                                     << "- - -";
+        const auto holding = [](const char *field, const char *text, const char *charBefore,
+                                const char *charAt, const char *charAfter, const char *lineAt) {
+            QTest::addRow(*text ? "%s holding %s" : "%s empty", field, text)
+                << field << text << charBefore << charAt << charAfter << lineAt;
+        };
+        for (const char *field : {"Text1", "Text4"})
+            holding(field, "2001", "1@3 - 2@0 0@1 0@2 1@3 -", "- 2@0 0@1 0@2 1@3 - -",
+                    "- 0@1 0@2 1@3 - - -", "2001@0 2001@0 2001@0 2001@0 2001@0 2001@0 -");
+        holding("Text2", "03", "3@1 - 0@0 3@1 -", "- 0@0 3@1 - -", "- 3@1 - - -",
+                "03@0 03@0 03@0 03@0 -");
+        holding("Text3", "11", "1@1 - 1@0 1@1 -", "- 1@0 1@1 - -", "- 1@1 - - -",
+                "11@0 11@0 11@0 11@0 -");
+        holding("Text5", "070", "0@2 - 0@0 7@1 0@2 -", "- 0@0 7@1 0@2 - -", "- 7@1 0@2 - - -",
+                "070@0 070@0 070@0 070@0 070@0 -");
+        for (const char *field : {"Text1", "Text2", "Text3", "Text4", "Text5"})
+            holding(field, "", "- - -", "- - -", "- - -", "- - -");
     }
     // A word at the end of the text (the caret after the last digit) used to never return: the
     // test program's own watchdog (QTEST_FUNCTION_TIMEOUT) fails it then. Nothing comes before
