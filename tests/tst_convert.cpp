@@ -10,6 +10,13 @@ const QString kYear = QStringLiteral("年を入力してください");
 const QString kMonth = QStringLiteral("月を入力してください");
 const QString kDay = QStringLiteral("日を入力してください");
 const QString kImpossible = QStringLiteral("有効な日付ではありません");
+// The field checks' own notices, which a conversion gives for a value no check has passed.
+const QString kDigits = QStringLiteral("数字を入力してください");
+const QString kOrdinalYearDigits = QStringLiteral("数字をを入力してください");
+const QString kYearLength = QStringLiteral("年は４桁で入力してください");
+const QString kYearRange = QStringLiteral("有効な年は1900～2999までです");
+const QString kDayOfYearLength = QStringLiteral("日は３桁で入力してください");
+const QString kDayOfYearRange = QStringLiteral("有効な日ではありません");
 constexpr int kAnswer = 7; // what the recorded user answers a notice with; RET must take it
 constexpr qint16 kRetBefore = 42;
 
@@ -138,14 +145,16 @@ private Q_SLOTS:
         fails("year and day empty: only the year told", {"", "03", ""}, kYear, "Text1");
         fails("2001 is not leap", {"2001", "02", "29"}, kImpossible, "Text1");
         fails("a blank month counts as filled", {"2001", " ", "11"}, kImpossible, "Text1");
-        fails("unchecked: blank year", {" ", "03", "11"}, kImpossible, "Text1");
-        fails("unchecked: letters", {"abcd", "ef", "gh"}, kImpossible, "Text1");
-        fails("unchecked: five-digit year", {"12345", "03", "11"}, kImpossible, "Text1");
-        fails("unchecked: year 0000", {"0000", "03", "11"}, kImpossible, "Text1");
-        fails("unchecked: year -1", {"-1", "03", "11"}, kImpossible, "Text1");
+        fails("unchecked blank year: its check's notice", {" ", "03", "11"}, kDigits, "Text1");
+        fails("unchecked letters: the year's notice first", {"abcd", "ef", "gh"}, kDigits, "Text1");
+        fails("unchecked five-digit year", {"12345", "03", "11"}, kYearLength, "Text1");
+        fails("unchecked year 0000 is outside the range", {"0000", "03", "11"}, kYearRange, "Text1");
+        fails("unchecked year -1", {"-1", "03", "11"}, kDigits, "Text1");
+        fails("unchecked 1899 is outside the range", {"1899", "12", "31"}, kYearRange, "Text1");
+        fails("unchecked year 5 is not 2005 until checked", {"5", "03", "11"}, kYearRange, "Text1");
         gives("11 March 2001", QStringList{"2001", "03", "11"}, "2001/070", "平成13年3月11日 (日)");
-        gives("unchecked 1899 is still a day", QStringList{"1899", "12", "31"}, "1899/365",
-              "明治32年12月31日 (日)");
+        gives("31 December 2999 is the last day", QStringList{"2999", "12", "31"}, "2999/365",
+              "令和981年12月31日 (火)");
     }
     void command1() { click(1); }
 
@@ -156,23 +165,24 @@ private Q_SLOTS:
         fails("year missing", {"", "070"}, kYear, "Text4");
         fails("day missing", {"2001", ""}, kDay, "Text5");
         fails("day 366 of 2001, focus on the year", {"2001", "366"}, kImpossible, "Text4");
-        fails("year with a leading zero", {"02001", "070"}, kImpossible, "Text4");
-        fails("unchecked: blank year", {" ", "070"}, kImpossible, "Text4");
-        fails("unchecked: blank day", {"2001", "   "}, kImpossible, "Text4");
-        fails("unchecked: letters", {"abcd", "efg"}, kImpossible, "Text4");
-        fails("unchecked: year 0000", {"0000", "001"}, kImpossible, "Text4");
-        fails("unchecked: year -1", {"-1", "001"}, kImpossible, "Text4");
-        fails("unchecked: year 32768 is beyond 16 bits", {"32768", "001"}, kImpossible, "Text4");
-        fails("unchecked: year -32768", {"-32768", "001"}, kImpossible, "Text4");
-        fails("unchecked: five-digit year", {"12345", "001"}, kImpossible, "Text4");
-        fails("unchecked: day beyond 32 bits", {"2001", "99999999999"}, kImpossible, "Text4");
-        fails("unchecked: day number 65536 years on wraps chrono year", {"2001", "23936602"},
-              kImpossible, "Text4");
-        fails("unchecked: day number 65536 years back wraps chrono year", {"2001", "-23936531"},
-              kImpossible, "Text4");
+        fails("year with a leading zero", {"02001", "070"}, kYearLength, "Text4");
+        fails("unchecked blank year: its check's notice", {" ", "070"}, kOrdinalYearDigits,
+              "Text4");
+        fails("unchecked blank day", {"2001", "   "}, kDigits, "Text5");
+        fails("unchecked letters: the year's notice first", {"abcd", "efg"}, kOrdinalYearDigits,
+              "Text4");
+        fails("unchecked year 0000 is outside the range", {"0000", "001"}, kYearRange, "Text4");
+        fails("unchecked year -1", {"-1", "001"}, kDigits, "Text4");
+        fails("unchecked year 999 is outside the range", {"999", "001"}, kYearRange, "Text4");
+        fails("unchecked day 367 is outside the range", {"2000", "367"}, kDayOfYearRange, "Text5");
+        fails("unchecked day 000 is outside the range", {"2001", "000"}, kDayOfYearRange, "Text5");
+        fails("unchecked day beyond 32 bits", {"2001", "99999999999"}, kDayOfYearLength, "Text5");
+        fails("unchecked negative day", {"2001", "-1"}, kDigits, "Text5");
         gives("day 070 of 2001", QStringList{"2001", "070"}, "2001/03/11", "平成13年3月11日 (日)");
-        gives("unchecked year 999 is still a day", QStringList{"999", "001"}, "0999/01/01",
-              "長徳5年1月1日 (火)");
+        gives("unchecked day 70 is day 070", QStringList{"2001", "70"}, "2001/03/11",
+              "平成13年3月11日 (日)");
+        gives("day 366 of 2000, a leap year", QStringList{"2000", "366"}, "2000/12/31",
+              "平成12年12月31日 (日)");
     }
     void command2() { click(2); }
 };

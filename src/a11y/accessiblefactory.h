@@ -1,7 +1,10 @@
 #pragma once
 
+#include <functional>
+
 class QAccessibleInterface;
 class QLineEdit;
+class QString;
 
 namespace koyomix {
 
@@ -14,6 +17,11 @@ void installAccessibleFactory();
 
 // Gives a digit field the program's text interface, replacing one Qt made for it before.
 void useFieldTextInterface(QLineEdit *field);
+
+// Where a client's edit of a digit field goes: `route` gets the field and its whole new text.
+// Until one is given, the text is set at once.
+using FieldEditRoute = std::function<void(QLineEdit *field, const QString &text)>;
+void routeFieldEdits(FieldEditRoute route);
 
 // The interfaces the factory makes.
 QAccessibleInterface *fieldTextInterface(QLineEdit *field);

@@ -17,6 +17,8 @@ namespace koyomix {
 
 namespace {
 
+FieldEditRoute editRoute;
+
 class FieldText : public QAccessibleWidget,
                   public QAccessibleTextInterface,
                   public QAccessibleEditableTextInterface
@@ -140,7 +142,11 @@ public:
         const int start = bound(startOffset);
         const int end = std::max(start, bound(endOffset));
         const int room = field()->maxLength() - characterCount() + (end - start);
-        field()->setText(field()->text().replace(start, end - start, fitting(text, room)));
+        const QString edited = field()->text().replace(start, end - start, fitting(text, room));
+        if (editRoute)
+            editRoute(field(), edited);
+        else
+            field()->setText(edited);
     }
 
 private:
@@ -191,6 +197,11 @@ QString FieldText::fitting(const QString &text, int room)
 }
 
 } // namespace
+
+void routeFieldEdits(FieldEditRoute route)
+{
+    editRoute = std::move(route);
+}
 
 QAccessibleInterface *fieldTextInterface(QLineEdit *field)
 {

@@ -10,22 +10,16 @@ namespace koyomix {
 // check in the old field's focus-out; its notice and its setFocus() back complete, and only
 // then does Qt announce the field Tab was heading for), and around a notice the window's
 // reactivation and the handler's own focus move add two more; a reader speaks the last one.
-// So while a notice of `window` is open, and until the handler that raised it has returned,
-// the window's focus events are held back; then the control with the focus is announced once.
+// So from holdFocusEvents() until the handler that called releaseFocusEvents() has returned,
+// the focus events of `window` are held back; then the control with the focus is announced once.
 void followRealFocus(QWidget *window);
+void holdFocusEvents();
+void releaseFocusEvents();
 
-// Held for the life of a notice: holds the focus events back (see followRealFocus) and has the
-// message read once, with the OK button. A reader speaks a box's text when the box becomes its
-// active window, but after a click it often takes the box for active before that event comes,
-// and then says only "OK push button". So the message is the button's description, and the
-// text label is the button's label, so that it is not read a second time with the box.
-class NoticeReading
-{
-public:
-    explicit NoticeReading(QMessageBox &box);
-    ~NoticeReading();
-    NoticeReading(const NoticeReading &) = delete;
-    NoticeReading &operator=(const NoticeReading &) = delete;
-};
+// Has a notice's message read once, with the OK button. A reader speaks a box's text when the
+// box becomes its active window, but after a click it often takes the box for active before
+// that event comes, and then says only "OK push button". So the message is the button's
+// description, and the text label is the button's label, so that it is not read a second time.
+void readNoticeOnce(QMessageBox &box);
 
 } // namespace koyomix

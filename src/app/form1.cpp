@@ -3,9 +3,9 @@
 #include "a11y/accessiblefactory.h"
 #include "a11y/noticereading.h"
 #include "a11y/resultannouncer.h"
+#include "app/focusguard.h"
 #include "app/inputmethod.h"
 #include "app/resultcopy.h"
-#include "checks/focusguard.h"
 
 #include "ui_form1.h"
 
@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 
 namespace {
@@ -28,7 +29,8 @@ QIcon artIcon(const QString &name)
     for (const QString &file : {name, name + QStringLiteral("@2x")}) {
         QImageReader reader(QStringLiteral(":/koyomix/%1.xpm").arg(file), "xpm");
         reader.setAutoDetectImageFormat(false);
-        icon.addPixmap(QPixmap::fromImage(reader.read()));
+        if (const QImage image = reader.read(); !image.isNull())
+            icon.addPixmap(QPixmap::fromImage(image));
     }
     return icon;
 }
@@ -73,6 +75,13 @@ Form1::Form1(QWidget *parent)
     m_focusGuard->watch(m_ui->Text3, [this] { Text3_LostFocus(); });
     m_focusGuard->watch(m_ui->Text4, [this] { Text4_LostFocus(); });
     m_focusGuard->watch(m_ui->Text5, [this] { Text5_LostFocus(); });
+    koyomix::routeFieldEdits(
+        [guard = QPointer(m_focusGuard.get())](QLineEdit *field, const QString &text) {
+            if (guard)
+                guard->editFromOutside(field, text);
+            else
+                field->setText(text);
+        });
 
     Form_Initialize();
 }
@@ -101,6 +110,7 @@ void Form1::Label6_DblClick()
 
 int Form1::ShowNotice(const QString &text, int style, const QString &title)
 {
+    const koyomix::FocusGuard::Notice open(*m_focusGuard);
     if (m_noticeHandler)
         return m_noticeHandler(text, style, title);
 
@@ -115,16 +125,16 @@ int Form1::ShowNotice(const QString &text, int style, const QString &title)
     box.setIcon(style == NoticeInformation ? QMessageBox::Information : QMessageBox::NoIcon);
     box.setStandardButtons(QMessageBox::Ok);
     box.button(QMessageBox::Ok)->setIcon(QIcon());
-    const koyomix::NoticeReading reading(box);
-    const koyomix::FocusGuard::Notice blocking(*m_focusGuard);
+    koyomix::readNoticeOnce(box);
     box.exec();
     return NoticeOk;
 }
 
 void Form1::drawHand()
 {
-    m_ui->Command2Picture->setPixmap(
-        m_hand.pixmap(m_hand.availableSizes().constFirst(), devicePixelRatio()));
+    // No size when the picture could not be read: the button stays without it.
+    if (const QList<QSize> sizes = m_hand.availableSizes(); !sizes.isEmpty())
+        m_ui->Command2Picture->setPixmap(m_hand.pixmap(sizes.constFirst(), devicePixelRatio()));
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)

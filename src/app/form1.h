@@ -18,8 +18,10 @@
 //   noticereading      a notice's message read once; focus events held while it is open
 //   resultannouncer    each new result spoken
 //   accessiblefactory  the one factory that makes the two interfaces above
-// The small desktop aids are in app/: inputmethod (IME off in the fields), resultcopy
-// (copying a result), qttranslations (Qt's own texts in Japanese).
+// focusguard (app/) decides when the handlers run, whatever route reached the window: keys,
+// clicks, or an assistive tool's presses, focus moves and texts. The small desktop aids are in
+// app/: inputmethod (IME off in the fields), resultcopy (copying a result), qttranslations
+// (Qt's own texts in Japanese).
 
 #include <QIcon>
 #include <QWidget>

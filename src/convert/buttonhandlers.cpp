@@ -22,19 +22,12 @@ void apply(Form1 &form, const koyomix::Conversion &conversion, const RowControls
     if (!conversion.notice.isEmpty()) {
         form.setRET(static_cast<qint16>(
             form.ShowNotice(conversion.notice, Form1::NoticePlain, Form1::NoticeTitle)));
-        switch (conversion.focus) {
-        case koyomix::DateField::Year:
-            row.year->setFocus();
-            break;
-        case koyomix::DateField::Month:
-            row.month->setFocus();
-            break;
-        case koyomix::DateField::Day:
-            row.day->setFocus();
-            break;
-        case koyomix::DateField::None:
-            break;
-        }
+        QLineEdit *to = conversion.focus == koyomix::DateField::Year    ? row.year
+                        : conversion.focus == koyomix::DateField::Month ? row.month
+                        : conversion.focus == koyomix::DateField::Day   ? row.day
+                                                                         : nullptr;
+        if (to) // the ordinal row has no month
+            to->setFocus();
     }
     row.first->setText(conversion.first);
     row.second->setText(conversion.second);

@@ -1,10 +1,8 @@
 #include "convert/conversion.h"
 
-#include "dates/asciidigit.h"
+#include "checks/fieldrules.h"
 #include "dates/serialdate.h"
 
-#include <algorithm>
-#include <limits>
 #include <optional>
 
 namespace koyomix {
@@ -16,17 +14,17 @@ Conversion noticeFor(QStringView text, DateField focus)
     return {text.toString(), focus, {}, {}};
 }
 
-// An optional sign, then ASCII digits only: the handlers never trim, so blanks make no number.
-template <typename Int> std::optional<Int> wholeNumber(QStringView text)
+// A year outside 1900-2999 or a day number outside 001-366 is refused with the notice of the
+// field's own check, whatever route left it in the field. A text the check would still complete
+// into another number ("5" for 2005) is outside the range as it stands: the range notice.
+std::optional<Conversion> outsideRange(const FieldRule &rule, const QString &text, DateField field)
 {
-    const QStringView digits = text.startsWith(u'-') || text.startsWith(u'+') ? text.mid(1) : text;
-    if (digits.isEmpty() || !std::all_of(digits.begin(), digits.end(), isAsciiDigit))
-        return std::nullopt;
-    bool ok = false;
-    const qlonglong value = text.toLongLong(&ok);
-    if (!ok || value < std::numeric_limits<Int>::min() || value > std::numeric_limits<Int>::max())
-        return std::nullopt;
-    return static_cast<Int>(value);
+    const Verdict verdict = checkField(rule, text);
+    if (!verdict.accepted)
+        return noticeFor(verdict.text, field);
+    if (verdict.text.toInt() != text.toInt())
+        return noticeFor(rule.rangeNotice, field);
+    return std::nullopt;
 }
 
 } // namespace
@@ -41,17 +39,16 @@ Conversion calendarToOrdinal(const QString &year, const QString &month, const QS
         return noticeFor(kMonthMissing, DateField::Month);
     if (day.isEmpty())
         return noticeFor(kDayMissing, DateField::Day);
+    if (auto refused = outsideRange(rules::chkYYYY, year, DateField::Year))
+        return *refused;
 
     const QString dateText = year + u'/' + month + u'/' + day;
-    // Taken before the validity test. A year text that is no year (only left in a field
-    // whose check refused it) gives no start of year: that is an impossible date too.
-    const std::optional<SerialDate> startOfYear = dateFromText(year + QStringLiteral("/01/01"));
-    if (!startOfYear || !isDateText(dateText))
+    if (!isDateText(dateText))
         return noticeFor(kImpossibleDate, DateField::Year);
 
     const SerialDate date = *dateFromText(dateText);
     // [1, 366], written with leading zeros to three digits.
-    const int dayNumber = daysBetween(*startOfYear, date) + 1;
+    const int dayNumber = daysBetween(dateFromYMD(qint16(year.toInt()), 1, 1), date) + 1;
     const QString dayText = QString::number(dayNumber).rightJustified(3, u'0');
     return {{}, DateField::None, year + u'/' + dayText, formatDate(date, kEraPattern)};
 }
@@ -64,28 +61,15 @@ Conversion ordinalToCalendar(const QString &year, const QString &dayOfYear)
         return noticeFor(kYearMissing, DateField::Year);
     if (dayOfYear.isEmpty())
         return noticeFor(kDayMissing, DateField::Day);
+    if (auto refused = outsideRange(rules::chkYYYY2, year, DateField::Year))
+        return *refused;
+    if (auto refused = outsideRange(rules::chkDDD, dayOfYear, DateField::Day))
+        return *refused;
 
-    // A year that is no whole 16-bit number, or a day text that is no number, is left only by a
-    // refused check and is an impossible date; -32768 is the one 16-bit year chrono cannot hold.
-    const std::optional<qint16> yearNumber = wholeNumber<qint16>(year);
-    const std::optional<int> dayNumber = wholeNumber<int>(dayOfYear);
-    if (!yearNumber || *yearNumber < int(std::chrono::year::min()) || !dayNumber)
-        return noticeFor(kImpossibleDate, DateField::Year);
-
-    // Only years 0001-9999 are written (yyyy); a day number taking the date outside them is
-    // impossible. Tested before adding: with a 32-bit std::chrono::days, firstDay plus a huge
-    // number overflows. Both bounds lie within about 12 million days of firstDay, far inside int.
-    using namespace std::chrono;
-    const SerialDate firstDay = dateFromYMD(*yearNumber, 1, 1);
-    const int lowest = daysBetween(firstDay, SerialDate{std::chrono::year{1} / January / 1}) + 1;
-    const int highest =
-        daysBetween(firstDay, SerialDate{std::chrono::year{9999} / December / 31}) + 1;
-    if (*dayNumber < lowest || *dayNumber > highest)
-        return noticeFor(kImpossibleDate, DateField::Year);
-    const SerialDate result = addDays(firstDay, *dayNumber - 1);
-    // Compared as texts: a year written otherwise than its plain decimal form (leading
-    // zero, sign) is impossible, like a day number that carried into another year.
-    if (year != QString::number(yearOf(result)))
+    const qint16 yearNumber = qint16(year.toInt());
+    const SerialDate result = addDays(dateFromYMD(yearNumber, 1, 1), dayOfYear.toInt() - 1);
+    // Day 366 of a common year carries into the next year: an impossible date.
+    if (yearOf(result) != yearNumber)
         return noticeFor(kImpossibleDate, DateField::Year);
 
     return {

@@ -1,8 +1,11 @@
-#include "checks/focusguard.h"
+#include "app/focusguard.h"
+
+#include "a11y/noticereading.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFocusEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
 #include <QTimer>
@@ -21,7 +24,7 @@ FocusGuard::FocusGuard(QWidget *window) : m_window(window)
             child->installEventFilter(this);
 }
 
-void FocusGuard::watch(QWidget *field, std::function<void()> lostFocus)
+void FocusGuard::watch(QLineEdit *field, std::function<void()> lostFocus)
 {
     m_fields.emplace_back(field, std::move(lostFocus));
     field->installEventFilter(this);
@@ -35,15 +38,53 @@ void FocusGuard::watchButton(QAbstractButton *button, std::function<void()> clic
             [this, pressedInNotice] { *pressedInNotice = m_notices > 0; });
     connect(button, &QAbstractButton::clicked, this,
             [this, pressedInNotice, clicked = std::move(clicked)] {
-                if (m_notices == 0 && !*pressedInNotice)
-                    clicked();
+                // A press that took no focus (a call, not a click) checks the field first.
+                if (m_notices > 0 || *pressedInNotice || !checkFocusedField())
+                    return;
+                const QScopedValueRollback checking(m_checking, true);
+                clicked();
             });
+}
+
+void FocusGuard::editFromOutside(QLineEdit *field, const QString &text)
+{
+    if (m_window->focusWidget() == field || !m_window->isVisible()) {
+        field->setText(text);
+        return;
+    }
+    QTimer::singleShot(0, this, [this, field = QPointer(field), text] {
+        if (!field || m_notices > 0 || !checkFocusedField())
+            return;
+        field->setText(text);
+        for (const auto &[watched, lostFocus] : m_fields)
+            if (watched == field)
+                check(lostFocus);
+    });
+}
+
+// Runs a lost-focus handler; true when it accepted (it opened no notice).
+bool FocusGuard::check(const std::function<void()> &lostFocus)
+{
+    const int shown = m_shown;
+    const QScopedValueRollback checking(m_checking, true);
+    lostFocus();
+    return m_shown == shown;
+}
+
+bool FocusGuard::checkFocusedField()
+{
+    for (const auto &[field, lostFocus] : m_fields)
+        if (field == m_window->focusWidget())
+            return check(lostFocus);
+    return true;
 }
 
 FocusGuard::Notice::Notice(FocusGuard &guard)
     : m_guard(guard), m_focus(guard.m_window->focusWidget())
 {
-    ++m_guard.m_notices;
+    ++m_guard.m_shown;
+    if (m_guard.m_notices++ == 0)
+        holdFocusEvents();
 }
 
 FocusGuard::Notice::~Notice()
@@ -51,16 +92,20 @@ FocusGuard::Notice::~Notice()
     // Still counted as open, so that putting the focus back checks no field.
     if (m_guard.m_notices == 1 && m_focus && m_guard.m_window->focusWidget() != m_focus)
         m_focus->setFocus(Qt::OtherFocusReason);
-    --m_guard.m_notices;
+    if (--m_guard.m_notices == 0)
+        releaseFocusEvents();
 }
 
 bool FocusGuard::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
     case QEvent::FocusOut:
+        // The focus-out that a refusal answered is consumed: the field, which has the focus
+        // again, keeps its caret and selection and emits no editingFinished.
         for (const auto &[field, lostFocus] : m_fields)
-            if (field == watched)
-                fieldLostFocus(field, lostFocus, static_cast<QFocusEvent *>(event)->reason());
+            if (field == watched &&
+                fieldLostFocus(field, lostFocus, static_cast<QFocusEvent *>(event)->reason()))
+                return true;
         break;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
@@ -106,22 +151,28 @@ bool FocusGuard::cancelRefusedClick(QEvent *event)
     return true;
 }
 
-void FocusGuard::fieldLostFocus(QWidget *field, const std::function<void()> &lostFocus, int reason)
+// True when the check refused and put the focus back into the field.
+bool FocusGuard::fieldLostFocus(QWidget *field, const std::function<void()> &lostFocus, int reason)
 {
-    if (m_checking || m_notices > 0 || !m_window->isVisible() ||
-        reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
-        return;
+    if (m_checking || m_notices > 0 || reason == Qt::ActiveWindowFocusReason ||
+        reason == Qt::PopupFocusReason)
+        return false;
+    // Moved by a call (an assistive tool's, say): checked once the call has returned, unless
+    // the focus came back or a notice opened meanwhile.
+    if (reason == Qt::OtherFocusReason) {
+        QTimer::singleShot(0, this, [this, field = QPointer(field), lostFocus] {
+            if (field && m_notices == 0 && m_window->focusWidget() != field)
+                check(lostFocus);
+        });
+        return false;
+    }
 
     // Where the focus is going: for a click, the control clicked into.
     QWidget *target = QApplication::focusWidget();
-    {
-        const QScopedValueRollback checking(m_checking, true);
-        lostFocus();
-    }
-
-    // A rejecting handler has put the focus back; an accepting one left it where the user sent it.
-    if (m_window->focusWidget() != field || reason != Qt::MouseFocusReason)
-        return;
+    if (check(lostFocus) || m_window->focusWidget() != field)
+        return false;
+    if (reason != Qt::MouseFocusReason)
+        return true;
     // Qt gives the focus before it delivers the press, so the press, and with a right-click
     // the context menu, come right after this returns. The release comes then too, or it came
     // while the notice blocked the window; the timer ends the cancel once no button is held.
@@ -131,6 +182,7 @@ void FocusGuard::fieldLostFocus(QWidget *field, const std::function<void()> &los
         if (QGuiApplication::mouseButtons() == Qt::NoButton)
             m_refused = nullptr;
     });
+    return true;
 }
 
 } // namespace koyomix

@@ -7,12 +7,14 @@
 #include <vector>
 
 class QAbstractButton;
+class QLineEdit;
 class QWidget;
 
 namespace koyomix {
 
-// Decides when the window's handlers run: lost-focus handlers, so that a rejecting check (notice,
-// focus put back) starts no chain of checks, and click handlers, so that none runs behind a notice.
+// Decides when the window's handlers run, whatever route reached the window: lost-focus
+// handlers, so that a rejecting check (notice, focus put back) starts no chain of checks, and
+// click handlers, so that none runs behind a notice or on a field no check has seen.
 //
 // A field is checked when the focus leaves it for another control of its window (Tab, Shift+Tab, a
 // click, a programmatic move), not when the window loses activation or a popup (a context menu)
@@ -27,10 +29,11 @@ namespace koyomix {
 // paste). So while a handler runs no other field is checked, and a click whose focus move a
 // check refused never reaches its control: not its press, menu, moves or release.
 //
-// A notice blocks keys and clicks, but not an assistive tool's requests: a button press (the
-// click lands 100 ms later) or a focus move (silent while the window is inactive). So while a
-// notice is open no handler runs, a click pressed then is dropped, and the focus is put back
-// when the notice closes. Text dropped on a field reaches it only while it has the focus.
+// An assistive tool reaches the window without keys or clicks: a button press that takes no
+// focus (its click lands 100 ms later), a focus move, a field's text set while another has the
+// focus. Each first checks the field that has the focus, as a click would. A focus move made
+// by a call (not by a key or a click) is checked only once that call has returned, so that a
+// tool waiting on its answer is never held by a notice. Nothing runs behind a notice.
 class FocusGuard : public QObject
 {
     Q_OBJECT
@@ -39,10 +42,16 @@ public:
     // Watches every control of `window` that takes the focus by a click.
     explicit FocusGuard(QWidget *window);
 
-    void watch(QWidget *field, std::function<void()> lostFocus);
+    void watch(QLineEdit *field, std::function<void()> lostFocus);
     void watchButton(QAbstractButton *button, std::function<void()> clicked);
 
-    // Held for the life of a notice.
+    // A field's new text from a route other than typing into it: taken at once by the field
+    // with the focus; into another field, once the caller has returned, as if the user had gone
+    // there, typed it and left: the focused field is checked first, and when it refuses, the
+    // text is not taken.
+    void editFromOutside(QLineEdit *field, const QString &text);
+
+    // Held for the life of every notice: the one count of open notices.
     class Notice
     {
     public:
@@ -60,13 +69,16 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void fieldLostFocus(QWidget *field, const std::function<void()> &lostFocus, int reason);
+    bool fieldLostFocus(QWidget *field, const std::function<void()> &lostFocus, int reason);
+    bool check(const std::function<void()> &lostFocus);
+    bool checkFocusedField();
     bool cancelRefusedClick(QEvent *event);
 
     QWidget *m_window;
     std::vector<std::pair<QWidget *, std::function<void()>>> m_fields;
     bool m_checking = false; // a handler runs (with its notice and its setFocus)
     int m_notices = 0;       // notices open
+    int m_shown = 0;         // notices opened so far: a check that opened one refused
     // The control clicked into when a check refused the move, until that click has ended.
     QPointer<QWidget> m_refused;
     bool m_refusedPressSeen = false;
