@@ -175,6 +175,7 @@ private Q_SLOTS:
         form.Form_Load();
         auto *edit = form.findChild<QLineEdit *>(field);
         edit->setText(text);
+        edit->setCursorPosition(0); // away from the end, which -1 names
         QAccessibleTextInterface *iface =
             QAccessible::queryAccessibleInterface(edit)->textInterface();
         QVERIFY(iface);
