@@ -5,7 +5,9 @@ Starts the program given as the first argument, then, as a user would:
   - double-clicks the credit line and reads the about box through AT-SPI, then closes it
     with its OK button's action;
   - moves into the year field by AT-SPI, types 2001 Tab 03 Tab 11 Tab on the keyboard,
-    presses Space on the focused button, and reads the two results of the conversion.
+    presses Space on the focused button, and reads the two results of the conversion;
+  - works the top row as voice control does: sets a field's text and presses the button
+    through AT-SPI, each checked like typing; moves the focus by a call that returns at once.
 
 Runs inside dbus-run-session (the AT-SPI bus is started on demand) on an X server
 (with-x11.sh). Exits non-zero with a message that says what a screen reader would miss.
@@ -136,6 +138,37 @@ def focus_after_a_notice(app, named):
         fail(f"after the notice the bus heard the focus go to {heard!r}, expected 通日の年 only")
 
 
+def without_the_keyboard(app, frame, named):
+    """Voice control sets texts and presses buttons by AT-SPI; the focus stays in 通日の年.
+    Each route checks first: 5 becomes 2005, 70 becomes 070, and the press converts those.
+    A focus move by a call returns before the notice for x in 通日の年 shows."""
+    year, day = named["通日の年"], named["通日"]
+    text = lambda node: node.queryText().getText(0, -1)
+    # Keys come by the X server, calls by the bus: a call waits until the keys have arrived.
+    xdotool("key", "ctrl+a")
+    xdotool("type", "5")
+    wait_for("5 typed in 通日の年", lambda: text(year) == "5")
+    day.queryEditableText().setTextContents("70")
+    wait_for("通日の年 2005 and 通日 070", lambda: (text(year), text(day)) == ("2005", "070"))
+    press_action(named["グレゴリオ変換"], "Press")
+    result = one(frame, "result described 日付の結果",
+                 lambda n: role(n) == LABEL and n.description == "日付の結果")
+    wait_for("2005/03/11 in the calendar date result", lambda: result.name == "2005/03/11")
+    xdotool("key", "ctrl+a")
+    xdotool("type", "x")
+    wait_for("x typed in 通日の年", lambda: text(year) == "x")
+    start = time.monotonic()
+    day.queryComponent().grabFocus()
+    if time.monotonic() - start > 5:
+        fail("moving the focus by a call waited on the notice it raised")
+    notice = lambda: [w for w in (app.getChildAtIndex(i) for i in range(app.childCount))
+                      if w is not None and w.name == "Koyomix"]
+    wait_for("the notice for x in 通日の年", notice)
+    xdotool("search", "--sync", "--onlyvisible", "--name", "^Koyomix$", "windowactivate", "--sync")
+    xdotool("key", "Return")
+    wait_for("the focus back in 通日の年", lambda: year.getState().contains(pyatspi.STATE_FOCUSED))
+
+
 def main():
     env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", LANG="ja_JP.UTF-8")
     program = subprocess.Popen([sys.argv[1]], env=env)
@@ -207,6 +240,7 @@ def main():
         if ordinal.name != "2001/070" or era.name != "平成13年3月11日 (日)":
             fail("expected 2001/070 and 平成13年3月11日 (日)")
         focus_after_a_notice(app, named)
+        without_the_keyboard(app, frame, named)
         print("PASS: a screen reader reads the names, the about box and the result", flush=True)
     finally:
         program.terminate()
