@@ -148,7 +148,8 @@ private Q_SLOTS:
         fails("unchecked blank year: its check's notice", {" ", "03", "11"}, kDigits, "Text1");
         fails("unchecked letters: the year's notice first", {"abcd", "ef", "gh"}, kDigits, "Text1");
         fails("unchecked five-digit year", {"12345", "03", "11"}, kYearLength, "Text1");
-        fails("unchecked year 0000 is outside the range", {"0000", "03", "11"}, kYearRange, "Text1");
+        fails("unchecked year 0000 is outside the range", {"0000", "03", "11"}, kYearRange,
+              "Text1");
         fails("unchecked year -1", {"-1", "03", "11"}, kDigits, "Text1");
         fails("unchecked 1899 is outside the range", {"1899", "12", "31"}, kYearRange, "Text1");
         fails("unchecked year 5 is not 2005 until checked", {"5", "03", "11"}, kYearRange, "Text1");

@@ -11,7 +11,6 @@
 #include <QTimer>
 #include <QWidget>
 
-#include <algorithm>
 #include <memory>
 
 namespace koyomix {
@@ -56,9 +55,8 @@ void FocusGuard::editFromOutside(QLineEdit *field, const QString &text)
         if (!field || m_notices > 0 || !checkFocusedField())
             return;
         field->setText(text);
-        for (const auto &[watched, lostFocus] : m_fields)
-            if (watched == field)
-                check(lostFocus);
+        if (const auto *lostFocus = handlerOf(field))
+            check(*lostFocus);
     });
 }
 
@@ -73,10 +71,16 @@ bool FocusGuard::check(const std::function<void()> &lostFocus)
 
 bool FocusGuard::checkFocusedField()
 {
-    for (const auto &[field, lostFocus] : m_fields)
-        if (field == m_window->focusWidget())
-            return check(lostFocus);
-    return true;
+    const auto *lostFocus = handlerOf(m_window->focusWidget());
+    return !lostFocus || check(*lostFocus);
+}
+
+const std::function<void()> *FocusGuard::handlerOf(const QObject *field) const
+{
+    for (const auto &[watched, lostFocus] : m_fields)
+        if (watched == field)
+            return &lostFocus;
+    return nullptr;
 }
 
 FocusGuard::Notice::Notice(FocusGuard &guard)
@@ -102,10 +106,10 @@ bool FocusGuard::eventFilter(QObject *watched, QEvent *event)
     case QEvent::FocusOut:
         // The focus-out that a refusal answered is consumed: the field, which has the focus
         // again, keeps its caret and selection and emits no editingFinished.
-        for (const auto &[field, lostFocus] : m_fields)
-            if (field == watched &&
-                fieldLostFocus(field, lostFocus, static_cast<QFocusEvent *>(event)->reason()))
-                return true;
+        if (const auto *lostFocus = handlerOf(watched);
+            lostFocus && fieldLostFocus(static_cast<QWidget *>(watched), *lostFocus,
+                                        static_cast<QFocusEvent *>(event)->reason()))
+            return true;
         break;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
@@ -118,9 +122,7 @@ bool FocusGuard::eventFilter(QObject *watched, QEvent *event)
     case QEvent::DragEnter:
     case QEvent::DragMove:
     case QEvent::Drop:
-        if (watched != m_window->focusWidget() &&
-            std::any_of(m_fields.begin(), m_fields.end(),
-                        [watched](const auto &field) { return field.first == watched; })) {
+        if (watched != m_window->focusWidget() && handlerOf(watched)) {
             event->ignore();
             return true;
         }

@@ -72,6 +72,7 @@ private:
     bool fieldLostFocus(QWidget *field, const std::function<void()> &lostFocus, int reason);
     bool check(const std::function<void()> &lostFocus);
     bool checkFocusedField();
+    const std::function<void()> *handlerOf(const QObject *field) const;
     bool cancelRefusedClick(QEvent *event);
 
     QWidget *m_window;

@@ -25,7 +25,7 @@ void apply(Form1 &form, const koyomix::Conversion &conversion, const RowControls
         QLineEdit *to = conversion.focus == koyomix::DateField::Year    ? row.year
                         : conversion.focus == koyomix::DateField::Month ? row.month
                         : conversion.focus == koyomix::DateField::Day   ? row.day
-                                                                         : nullptr;
+                                                                        : nullptr;
         if (to) // the ordinal row has no month
             to->setFocus();
     }
