@@ -1,8 +1,11 @@
 #include "app/form1.h"
+#include "windowprobe.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
+
+using namespace windowprobe;
 
 namespace {
 
@@ -19,24 +22,6 @@ const QString kDayOfYearLength = QStringLiteral("日は３桁で入力してく�
 const QString kDayOfYearRange = QStringLiteral("有効な日ではありません");
 constexpr int kAnswer = 7; // what the recorded user answers a notice with; RET must take it
 constexpr qint16 kRetBefore = 42;
-
-// Lets a field's FocusIn add a line to the log while the handler runs.
-class FocusLog : public QObject
-{
-public:
-    explicit FocusLog(std::function<void(QObject *)> onFocusIn) : m_onFocusIn(std::move(onFocusIn))
-    {
-    }
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::FocusIn)
-            m_onFocusIn(watched);
-        return false;
-    }
-
-private:
-    std::function<void(QObject *)> m_onFocusIn;
-};
 
 } // namespace
 
@@ -65,14 +50,13 @@ class TestConvert : public QObject
         QVERIFY(QTest::qWaitForWindowActive(&form));
         if (QWidget *w = QApplication::focusWidget())
             w->clearFocus();
-        const auto label = [&](const QString &name) { return form.findChild<QLabel *>(name); };
         for (int i = 0; i < texts.size(); ++i) {
-            auto *field = form.findChild<QLineEdit *>(fields[i]);
+            auto *field = get<QLineEdit>(form, fields[i]);
             field->setMaxLength(32767); // longer texts come only from code; survive them too
             field->setText(texts[i]);
         }
         for (const QString &name : own + other)
-            label(name)->setText("old " + name);
+            get<QLabel>(form, name)->setText("old " + name);
         form.setRET(kRetBefore);
 
         QStringList log;
@@ -80,15 +64,20 @@ class TestConvert : public QObject
             const QWidget *f = QApplication::focusWidget();
             return QStringLiteral(" | RET=%1 focus=%2 %3 %4")
                 .arg(QString::number(form.RET()), f ? f->objectName() : QString(),
-                     label(own[0])->text(), label(own[1])->text());
+                     get<QLabel>(form, own[0])->text(), get<QLabel>(form, own[1])->text());
         };
-        form.setNoticeHandler([&](const QString &text, int style, const QString &title) {
-            log << QStringLiteral("notice %1 %2 %3").arg(text).arg(style).arg(title) + state();
-            return kAnswer;
+        form.setNoticeHandler(recordNotices(
+            [&](const Notice &n) {
+                log << QStringLiteral("notice %1 %2 %3").arg(n.text).arg(n.style).arg(n.title) +
+                           state();
+            },
+            kAnswer));
+        // A field's FocusIn adds a line to the log while the handler runs.
+        FocusRecorder focusIns(QEvent::FocusIn, [&](QObject *field) {
+            log << "focus " + field->objectName() + state();
         });
-        FocusLog focusLog([&](QObject *field) { log << "focus " + field->objectName() + state(); });
         for (const QString &name : fields)
-            form.findChild<QLineEdit *>(name)->installEventFilter(&focusLog);
+            get(form, name)->installEventFilter(&focusIns);
 
         button == 1 ? form.Command1_Click() : form.Command2_Click();
 
@@ -104,12 +93,12 @@ class TestConvert : public QObject
         QCOMPARE(form.RET(), notice.isEmpty() ? kRetBefore : qint16(kAnswer));
         QCOMPARE(QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "",
                  focus);
-        QCOMPARE(label(own[0])->text(), first);
-        QCOMPARE(label(own[1])->text(), second);
+        QCOMPARE(get<QLabel>(form, own[0])->text(), first);
+        QCOMPARE(get<QLabel>(form, own[1])->text(), second);
         for (const QString &name : other)
-            QCOMPARE(label(name)->text(), "old " + name);
+            QCOMPARE(get<QLabel>(form, name)->text(), "old " + name);
         for (int i = 0; i < texts.size(); ++i)
-            QCOMPARE(form.findChild<QLineEdit *>(fields[i])->text(), texts[i]);
+            QCOMPARE(get<QLineEdit>(form, fields[i])->text(), texts[i]);
     }
 
     static void columns()

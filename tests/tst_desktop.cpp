@@ -2,6 +2,7 @@
 // reads, the IME kept off in the digit fields, copying results, Qt's texts in Japanese.
 #include "app/form1.h"
 #include "app/qttranslations.h"
+#include "windowprobe.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -13,6 +14,8 @@
 #include <QPushButton>
 #include <QTest>
 
+using namespace windowprobe;
+
 namespace {
 
 // A shown, active window whose notices are recorded instead of shown.
@@ -23,30 +26,10 @@ struct Window
 
     Window()
     {
-        form.setNoticeHandler([this](const QString &text, int, const QString &) {
-            notices << text;
-            return Form1::NoticeOk;
-        });
+        form.setNoticeHandler(recordNotices([this](const Notice &n) { notices << n.text; }));
         form.Form_Load();
     }
     bool ready() { return QTest::qWaitForWindowActive(&form); }
-    template <typename T = QWidget> T *get(const char *name)
-    {
-        return form.findChild<T *>(QLatin1String(name));
-    }
-};
-
-// Records why a widget lost the focus each time it did.
-struct FocusOutReasons : QObject
-{
-    QList<Qt::FocusReason> reasons;
-    explicit FocusOutReasons(QWidget *widget) { widget->installEventFilter(this); }
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::FocusOut)
-            reasons << static_cast<QFocusEvent *>(event)->reason();
-        return false;
-    }
 };
 
 QMenu *openResultMenu(QLabel *label)
@@ -105,7 +88,7 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(QString, description);
         Window w;
-        QWidget *widget = w.form.findChild<QWidget *>(control);
+        QWidget *widget = get(w.form, control);
         QVERIFY(widget);
         if (auto *label = qobject_cast<QLabel *>(widget))
             label->setText(name);
@@ -126,7 +109,7 @@ private Q_SLOTS:
         QFETCH(QString, field);
         Window w;
         QVERIFY(w.ready());
-        auto *edit = w.form.findChild<QLineEdit *>(field);
+        auto *edit = get<QLineEdit>(w.form, field);
         edit->setText(QStringLiteral("12"));
         edit->setFocus();
         QTRY_COMPARE(QApplication::focusWidget(), edit);
@@ -168,13 +151,13 @@ private Q_SLOTS:
         QFETCH(QStringList, notice);
         Window w;
         QVERIFY(w.ready());
-        auto *edit = w.form.findChild<QLineEdit *>(field);
+        auto *edit = get<QLineEdit>(w.form, field);
         edit->setFocus();
         QTRY_COMPARE(QApplication::focusWidget(), edit);
         QGuiApplication::clipboard()->setText(pasted);
         edit->paste();
         QCOMPARE(edit->text(), pasted);
-        w.get<QPushButton>("Command2")->setFocus(Qt::TabFocusReason);
+        get<QPushButton>(w.form, "Command2")->setFocus(Qt::TabFocusReason);
         QCOMPARE(w.notices.size(), 1);
         QVERIFY2(notice.contains(w.notices[0]), qPrintable(w.notices[0]));
         QCOMPARE(edit->text(), pasted);
@@ -197,7 +180,7 @@ private Q_SLOTS:
         QFETCH(bool, copyOffered);
         Window w;
         QVERIFY(w.ready());
-        auto *label = w.get<QLabel>("Label1");
+        auto *label = get<QLabel>(w.form, "Label1");
         label->setText(caption);
         if (dragToSelect) {
             const int y = label->height() / 2;
@@ -230,13 +213,14 @@ private Q_SLOTS:
     {
         Window w;
         QVERIFY(w.ready());
-        auto *field = w.get<QLineEdit>("Text4");
-        auto *label = w.get<QLabel>("Label4");
+        auto *field = get<QLineEdit>(w.form, "Text4");
+        auto *label = get<QLabel>(w.form, "Label4");
         QCOMPARE(label->focusPolicy(), Qt::NoFocus);
         QTRY_COMPARE(QApplication::focusWidget(), field);
         field->setText(QStringLiteral("abc"));
         label->setText(QStringLiteral("2001/03/11"));
-        FocusOutReasons focusOuts(field);
+        FocusRecorder focusOuts(QEvent::FocusOut);
+        field->installEventFilter(&focusOuts);
 
         // Clicks go through the window, as the user's mouse does.
         QWindow *window = w.form.windowHandle();

@@ -2,6 +2,7 @@
 // after every offset, answered at once; everything else answered as Qt's own line edit does.
 #include "a11y/accessiblefactory.h"
 #include "app/form1.h"
+#include "windowprobe.h"
 
 #include <QAccessible>
 #include <QLineEdit>
@@ -11,6 +12,8 @@
 #include <climits>
 #include <cstring>
 #include <tuple>
+
+using namespace windowprobe;
 
 namespace {
 
@@ -171,9 +174,9 @@ private Q_SLOTS:
         QFETCH(QString, charAfter);
         QFETCH(QString, lineAt);
         Form1 form;
-        form.setNoticeHandler([](const QString &, int, const QString &) { return 1; });
+        form.setNoticeHandler(recordNotices());
         form.Form_Load();
-        auto *edit = form.findChild<QLineEdit *>(field);
+        auto *edit = get<QLineEdit>(form, field);
         edit->setText(text);
         edit->setCursorPosition(0); // away from the end, which -1 names
         QAccessibleTextInterface *iface =
@@ -313,7 +316,7 @@ private Q_SLOTS:
     void windowFieldKeepsQtsNameRoleAndEditing()
     {
         Form1 form;
-        auto *edit = form.findChild<QLineEdit *>(QStringLiteral("Text4"));
+        auto *edit = get<QLineEdit>(form, "Text4");
         QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(edit);
         QCOMPARE(iface->role(), QAccessible::EditableText);
         QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("通日の年"));

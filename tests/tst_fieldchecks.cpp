@@ -1,19 +1,15 @@
 // The five check members and the lost-focus handlers on the window, with the notice seam.
 #include "app/form1.h"
+#include "windowprobe.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QRandomGenerator>
 #include <QTest>
 
-namespace {
+using namespace windowprobe;
 
-struct Notice
-{
-    QString text;
-    int style;
-    QString title;
-};
+namespace {
 
 const QStringList fieldNames{"Text1", "Text2", "Text3", "Text4", "Text5"};
 
@@ -26,13 +22,11 @@ class TestFieldChecks : public QObject
     std::unique_ptr<Form1> m_form;
     QList<Notice> m_notices;
 
-    QLineEdit *field(const QString &name) { return m_form->findChild<QLineEdit *>(name); }
-    QString label(const char *name) { return m_form->findChild<QLabel *>(name)->text(); }
     QString allFields()
     {
         QStringList texts;
         for (const QString &name : fieldNames)
-            texts << field(name)->text();
+            texts << get<QLineEdit>(*m_form, name)->text();
         return texts.join(u'|');
     }
 
@@ -67,10 +61,8 @@ private Q_SLOTS:
     {
         m_form = std::make_unique<Form1>();
         m_notices.clear();
-        m_form->setNoticeHandler([this](const QString &text, int style, const QString &title) {
-            m_notices << Notice{text, style, title};
-            return 7; // not the OK code: RET must hold what the notice returned
-        });
+        // Not the OK code: RET must hold what the notice returned.
+        m_form->setNoticeHandler(recordNotices([this](const Notice &n) { m_notices << n; }, 7));
     }
 
     void membersWriteOnlyTheirFieldOrRaiseOneNotice_data()
@@ -124,7 +116,7 @@ private Q_SLOTS:
         QFETCH(QString, written);
         const Member &m = TestFieldChecks::member(member);
         for (const QString &name : fieldNames)
-            field(name)->setText(QStringLiteral("x"));
+            get<QLineEdit>(*m_form, name)->setText(QStringLiteral("x"));
         const qint16 result = (m_form.get()->*m.check)(argument);
         QCOMPARE(result, written.isEmpty() ? 1 : 0);
         QStringList expected(fieldNames.size(), QStringLiteral("x"));
@@ -185,14 +177,14 @@ private Q_SLOTS:
         QFETCH(QString, notice);
         const Member &m = TestFieldChecks::member(member);
         m_form->show();
-        field(m.field)->setText(typed);
-        field(m.field == QLatin1String("Text1") ? "Text2" : "Text1")->setFocus();
+        get<QLineEdit>(*m_form, m.field)->setText(typed);
+        get<QLineEdit>(*m_form, m.field == QLatin1String("Text1") ? "Text2" : "Text1")->setFocus();
         (m_form.get()->*m.lostFocus)();
-        QTEST(field(m.field)->text(), "after");
+        QTEST(get<QLineEdit>(*m_form, m.field)->text(), "after");
         QCOMPARE(m_notices.size(), notice.isEmpty() ? 0 : 1);
         if (!notice.isEmpty()) {
             QCOMPARE(m_notices[0].text, notice);
-            QCOMPARE(m_form->focusWidget(), field(m.field));
+            QCOMPARE(m_form->focusWidget(), get<QLineEdit>(*m_form, m.field));
         }
     }
 
@@ -212,10 +204,10 @@ private Q_SLOTS:
                     text += random.bounded(4) == 0 ? QChar(char16_t(random.bounded(0x10000)))
                                                    : special[random.bounded(special.size())];
                 }
-                field(m.field)->setText(QStringLiteral("?"));
+                get<QLineEdit>(*m_form, m.field)->setText(QStringLiteral("?"));
                 m_notices.clear();
                 const qint16 result = (m_form.get()->*m.check)(text);
-                const QString after = field(m.field)->text();
+                const QString after = get<QLineEdit>(*m_form, m.field)->text();
                 if (result == 1) {
                     QCOMPARE(m_notices.size(), 1);
                     QCOMPARE(after, QStringLiteral("?"));
@@ -244,12 +236,12 @@ private Q_SLOTS:
                                   "13", "31", "29",   "070",  "366",  "000", "x",  "0"};
         for (int i = 0; i < 20'000; ++i) {
             for (const QString &name : fieldNames)
-                field(name)->setText(samples[random.bounded(samples.size())]);
+                get<QLineEdit>(*m_form, name)->setText(samples[random.bounded(samples.size())]);
             const bool ordinal = random.bounded(2);
             m_notices.clear();
             ordinal ? m_form->Command2_Click() : m_form->Command1_Click();
-            const QString first = label(ordinal ? "Label4" : "Label1");
-            const QString second = label(ordinal ? "Label5" : "Label2");
+            const QString first = get<QLabel>(*m_form, ordinal ? "Label4" : "Label1")->text();
+            const QString second = get<QLabel>(*m_form, ordinal ? "Label5" : "Label2")->text();
             QVERIFY(m_notices.size() <= 1);
             QCOMPARE(first.isEmpty(), second.isEmpty());
             if (!first.isEmpty())

@@ -1,6 +1,7 @@
 // Focus sequences around the field checks, with the real modal notice. Runs twice: on a
 // real X server with a window manager, and offscreen.
 #include "app/form1.h"
+#include "windowprobe.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -8,50 +9,18 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
-#include <QTimer>
 
-#include <functional>
-#include <utility>
+using namespace windowprobe;
 
 namespace {
 
 const QString digitNotice = QStringLiteral("数字を入力してください");
-
-// Closes every notice that opens, as a user pressing Return would, and keeps its text. Like
-// a user it waits until the box is the active window: a box closed before the window manager
-// has activated it gets its activation afterwards and leaves no window active. `whileOpen`
-// runs once, with the first box open; a box it opens on top is closed as well.
-class NoticeCloser : public QObject
-{
-public:
-    NoticeCloser() { tick(); }
-    QStringList texts;
-    std::function<void()> whileOpen;
-
-private:
-    void tick()
-    {
-        // Armed anew each time, so that a box opened while this one is handled is closed too.
-        QTimer::singleShot(20, this, [this] { tick(); });
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box || !box->isActiveWindow() || m_closing.contains(box))
-            return;
-        m_closing << box;
-        texts << box->text();
-        if (whileOpen)
-            std::exchange(whileOpen, {})();
-        QTest::keyClick(box, Qt::Key_Return);
-        m_closing.removeOne(box);
-    }
-    QList<QMessageBox *> m_closing;
-};
 
 // How long the window manager may take to activate a window or give it back its focus: on a
 // machine busy with other work that can be far longer than Qt Test's default of 5 s.
@@ -71,19 +40,16 @@ class TestFocus : public QObject
     Q_OBJECT
 
     std::unique_ptr<Form1> m_form;
-    std::unique_ptr<NoticeCloser> m_closer;
-
-    QLineEdit *field(const char *name) { return m_form->findChild<QLineEdit *>(name); }
-    QPushButton *button(const char *name) { return m_form->findChild<QPushButton *>(name); }
+    std::unique_ptr<BoxCloser> m_closer;
 
     void startWith(std::initializer_list<std::pair<const char *, QString>> texts)
     {
         m_form = std::make_unique<Form1>();
         for (const auto &[name, text] : texts)
-            field(name)->setText(text);
+            get<QLineEdit>(*m_form, name)->setText(text);
         m_form->Form_Load();
         QVERIFY(QTest::qWaitForWindowActive(m_form.get(), windowManagerTimeout));
-        QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), field("Text4"),
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), get(*m_form, "Text4"),
                                   windowManagerTimeout);
     }
 
@@ -92,20 +58,22 @@ class TestFocus : public QObject
     bool focusBackIn(const char *name)
     {
         if (QGuiApplication::platformName() == QLatin1String("xcb"))
-            return QTest::qWaitFor([&] { return QApplication::focusWidget() == field(name); },
-                                   windowManagerTimeout);
-        return m_form->focusWidget() == field(name);
+            return QTest::qWaitFor(
+                [&] { return QApplication::focusWidget() == get(*m_form, name); },
+                windowManagerTimeout);
+        return m_form->focusWidget() == get(*m_form, name);
     }
 
     void focusInto(const char *name)
     {
-        field(name)->setFocus(Qt::OtherFocusReason);
-        QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), field(name), windowManagerTimeout);
+        get(*m_form, name)->setFocus(Qt::OtherFocusReason);
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), get(*m_form, name),
+                                  windowManagerTimeout);
         m_closer->texts.clear();
     }
 
 private Q_SLOTS:
-    void init() { m_closer = std::make_unique<NoticeCloser>(); }
+    void init() { m_closer = std::make_unique<BoxCloser>(); }
     void cleanup()
     {
         m_form.reset();
@@ -119,24 +87,26 @@ private Q_SLOTS:
         startWith({{"Text1", "a"}, {"Text2", "b"}, {"Text3", "c"}, {"Text5", "d"}});
         settle();
         QCOMPARE(m_closer->texts, QStringList());
-        QCOMPARE(field("Text1")->text(), QStringLiteral("a"));
+        QCOMPARE(get<QLineEdit>(*m_form, "Text1")->text(), QStringLiteral("a"));
     }
 
     void typingAndTabbingNormalises()
     {
         startWith({});
         focusInto("Text1");
-        QTest::keyClicks(field("Text1"), "5");
+        QTest::keyClicks(get(*m_form, "Text1"), "5");
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QTest::keyClicks(field("Text2"), "3");
+        QTest::keyClicks(get(*m_form, "Text2"), "3");
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QTest::keyClicks(field("Text3"), "11");
+        QTest::keyClicks(get(*m_form, "Text3"), "11");
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         settle();
         QCOMPARE(m_closer->texts, QStringList());
-        QCOMPARE(field("Text1")->text() + field("Text2")->text() + field("Text3")->text(),
+        QCOMPARE(get<QLineEdit>(*m_form, "Text1")->text() +
+                     get<QLineEdit>(*m_form, "Text2")->text() +
+                     get<QLineEdit>(*m_form, "Text3")->text(),
                  QStringLiteral("20050311"));
-        QCOMPARE(QApplication::focusWidget(), button("Command1"));
+        QCOMPARE(QApplication::focusWidget(), get(*m_form, "Command1"));
     }
 
     void tabBetweenBadFields_data()
@@ -165,14 +135,12 @@ private Q_SLOTS:
         QFETCH(bool, seam);
         startWith({{from, bad}, {into, "yy"}});
         if (seam)
-            m_form->setNoticeHandler([this](const QString &text, int, const QString &) {
-                m_closer->texts << text;
-                return Form1::NoticeOk;
-            });
+            m_form->setNoticeHandler(
+                recordNotices([this](const Notice &n) { m_closer->texts << n.text; }));
         focusInto(from);
-        field(from)->selectAll();
-        QSignalSpy finished(field(from), &QLineEdit::editingFinished);
-        QTest::keyClick(field(from), Qt::Key(key));
+        get<QLineEdit>(*m_form, from)->selectAll();
+        QSignalSpy finished(get<QLineEdit>(*m_form, from), &QLineEdit::editingFinished);
+        QTest::keyClick(get<QLineEdit>(*m_form, from), Qt::Key(key));
         QTRY_COMPARE_WITH_TIMEOUT(m_closer->texts.size(), 1, windowManagerTimeout);
         settle();
         QCOMPARE(m_closer->texts.size(), 1);
@@ -180,11 +148,11 @@ private Q_SLOTS:
         // The refused focus-out never reaches the field (a real notice takes the activation,
         // which ends the editing anyway).
         if (seam) {
-            QVERIFY(field(from)->hasSelectedText());
+            QVERIFY(get<QLineEdit>(*m_form, from)->hasSelectedText());
             QCOMPARE(finished.size(), 0);
         }
-        QCOMPARE(field(from)->text(), bad);
-        QCOMPARE(field(into)->text(), QStringLiteral("yy"));
+        QCOMPARE(get<QLineEdit>(*m_form, from)->text(), bad);
+        QCOMPARE(get<QLineEdit>(*m_form, into)->text(), QStringLiteral("yy"));
     }
 
     void clickOnButtonAfterBadField_data()
@@ -201,20 +169,20 @@ private Q_SLOTS:
         QFETCH(QString, year);
         startWith({{"Text1", year}, {"Text2", "03"}, {"Text3", "11"}});
         focusInto("Text1");
-        QSignalSpy clicked(button("Command1"), &QPushButton::clicked);
-        QTest::mouseClick(button("Command1"), Qt::LeftButton);
+        QSignalSpy clicked(get<QPushButton>(*m_form, "Command1"), &QPushButton::clicked);
+        QTest::mouseClick(get(*m_form, "Command1"), Qt::LeftButton);
         settle();
         QTEST(int(m_closer->texts.size()), "notices");
         QTEST(int(clicked.size()), "clicks");
-        QVERIFY(!button("Command1")->isDown());
+        QVERIFY(!get<QPushButton>(*m_form, "Command1")->isDown());
         if (clicked.isEmpty()) {
             QVERIFY(focusBackIn("Text1"));
-            QCOMPARE(field("Text1")->text(), year);
+            QCOMPARE(get<QLineEdit>(*m_form, "Text1")->text(), year);
         }
         // The next click, once the field is good, goes through.
         const qsizetype before = clicked.size();
-        field("Text1")->setText(QStringLiteral("2001"));
-        QTest::mouseClick(button("Command1"), Qt::LeftButton);
+        get<QLineEdit>(*m_form, "Text1")->setText(QStringLiteral("2001"));
+        QTest::mouseClick(get(*m_form, "Command1"), Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(clicked.size(), before + 1, windowManagerTimeout);
     }
 
@@ -236,7 +204,7 @@ private Q_SLOTS:
         startWith({{"Text1", "x"}});
         focusInto("Text1");
         const bool here = action == QLatin1String("drop here");
-        QLineEdit *into = field(here ? "Text1" : "Text2");
+        QLineEdit *into = get<QLineEdit>(*m_form, here ? "Text1" : "Text2");
         const QPoint at = into->rect().center();
         if (action.startsWith(QLatin1String("drop"))) {
             QMimeData text;
@@ -264,8 +232,9 @@ private Q_SLOTS:
         QVERIFY(!QApplication::activePopupWidget());
         QTEST(int(m_closer->texts.size()), "notices");
         QVERIFY(focusBackIn("Text1"));
-        QCOMPARE(field("Text1")->text(), here ? QStringLiteral("x12") : QStringLiteral("x"));
-        QCOMPARE(field("Text2")->text(), QString());
+        QCOMPARE(get<QLineEdit>(*m_form, "Text1")->text(),
+                 here ? QStringLiteral("x12") : QStringLiteral("x"));
+        QCOMPARE(get<QLineEdit>(*m_form, "Text2")->text(), QString());
     }
 
     // What an assistive tool asks while a notice is open (AT-SPI's DoAction on a button, its
@@ -299,7 +268,7 @@ private Q_SLOTS:
                    {"Text3", "11"},
                    {"Text4", "2001"},
                    {"Text5", "070"}});
-        auto *control = m_form->findChild<QWidget *>(target);
+        auto *control = get(*m_form, target);
         m_closer->whileOpen = [control, action, clickAfterOk] {
             QAccessible::queryAccessibleInterface(control)->actionInterface()->doAction(action);
             // A pressed button is clicked once its press has been shown.
@@ -307,19 +276,19 @@ private Q_SLOTS:
                 QVERIFY(QTest::qWaitFor([pressed] { return !pressed->isDown(); }));
         };
         if (notice == QLatin1String("about")) {
-            QTest::mouseDClick(m_form->findChild<QLabel *>("Label6"), Qt::LeftButton);
+            QTest::mouseDClick(get(*m_form, "Label6"), Qt::LeftButton);
         } else {
             focusInto("Text1");
-            QTest::keyClick(field("Text1"), Qt::Key_Tab);
+            QTest::keyClick(get(*m_form, "Text1"), Qt::Key_Tab);
         }
         settle();
         QCOMPARE(m_closer->texts.size(), 1);
-        QVERIFY(m_form->findChild<QLabel *>("Label4")->text().isEmpty());
+        QVERIFY(get<QLabel>(*m_form, "Label4")->text().isEmpty());
         QVERIFY(focusBackIn(notice == QLatin1String("about") ? "Text4" : "Text1"));
 
-        field("Text1")->setText(QStringLiteral("2001"));
-        QTest::mouseClick(button("Command1"), Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(m_form->findChild<QLabel *>("Label1")->text(),
+        get<QLineEdit>(*m_form, "Text1")->setText(QStringLiteral("2001"));
+        QTest::mouseClick(get(*m_form, "Command1"), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(get<QLabel>(*m_form, "Label1")->text(),
                                   QStringLiteral("2001/070"), windowManagerTimeout);
         QCOMPARE(m_closer->texts.size(), 1);
     }
@@ -377,15 +346,11 @@ private Q_SLOTS:
         QFETCH(QStringList, after);
         startWith({{"Text1", "2001"}, {"Text2", "03"}, {"Text3", "11"}, {"Text5", "070"}});
         focusInto(focus);
-        field(focus)->setText(typed);
+        get<QLineEdit>(*m_form, focus)->setText(typed);
         QFETCH(QStringList, notices);
         QStringList shown;
-        m_form->setNoticeHandler([&shown](const QString &text, int, const QString &) {
-            shown << text;
-            return Form1::NoticeOk;
-        });
-        QAccessibleInterface *iface =
-            QAccessible::queryAccessibleInterface(m_form->findChild<QWidget *>(target));
+        m_form->setNoticeHandler(recordNotices([&shown](const Notice &n) { shown << n.text; }));
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(get(*m_form, target));
         if (action == QLatin1String("click"))
             qobject_cast<QPushButton *>(iface->object())->click();
         else if (action == QLatin1String("press"))
@@ -404,8 +369,7 @@ private Q_SLOTS:
         QVERIFY(focusBackIn(focusAfter));
         for (const QString &pair : after) {
             const QString name = pair.section(u'=', 0, 0);
-            QCOMPARE(name + u'=' + m_form->findChild<QWidget *>(name)->property("text").toString(),
-                     pair);
+            QCOMPARE(name + u'=' + get(*m_form, name)->property("text").toString(), pair);
         }
     }
 
@@ -422,18 +386,17 @@ private Q_SLOTS:
         QFETCH(bool, byCall);
         startWith({{"Text4", "x"}});
         QStringList shown;
-        m_form->setNoticeHandler([&](const QString &text, int, const QString &) {
-            shown << text;
+        m_form->setNoticeHandler(recordNotices([&](const Notice &n) {
+            shown << n.text;
             if (byCall)
-                QAccessible::queryAccessibleInterface(field("Text5"))
+                QAccessible::queryAccessibleInterface(get<QLineEdit>(*m_form, "Text5"))
                     ->actionInterface()
                     ->doAction(QAccessibleActionInterface::setFocusAction());
             else
-                QTest::keyClick(field("Text4"), Qt::Key_Tab);
+                QTest::keyClick(get<QLineEdit>(*m_form, "Text4"), Qt::Key_Tab);
             settle(); // the box's own event loop
-            return Form1::NoticeOk;
-        });
-        QTest::mouseDClick(m_form->findChild<QLabel *>("Label6"), Qt::LeftButton);
+        }));
+        QTest::mouseDClick(get(*m_form, "Label6"), Qt::LeftButton);
         settle();
         QCOMPARE(shown.size(), 1);
         QVERIFY(focusBackIn("Text4"));
@@ -450,9 +413,9 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(&other, windowManagerTimeout));
         m_form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_form.get(), windowManagerTimeout));
-        QMenu menu(field("Text1"));
+        QMenu menu(get(*m_form, "Text1"));
         menu.addAction(QStringLiteral("コピー"));
-        menu.popup(field("Text1")->mapToGlobal(QPoint(2, 2)));
+        menu.popup(get(*m_form, "Text1")->mapToGlobal(QPoint(2, 2)));
         QVERIFY(QTest::qWaitForWindowExposed(&menu));
         menu.close();
         settle();
@@ -464,16 +427,16 @@ private Q_SLOTS:
     {
         startWith({{"Text3", "x "}});
         focusInto("Text3");
-        QTest::keyClick(field("Text3"), Qt::Key_Tab);
+        QTest::keyClick(get(*m_form, "Text3"), Qt::Key_Tab);
         QTRY_COMPARE_WITH_TIMEOUT(m_closer->texts, QStringList{digitNotice}, windowManagerTimeout);
         QVERIFY(focusBackIn("Text3"));
-        QCOMPARE(field("Text3")->text(), QStringLiteral("x "));
-        QTest::keyClick(field("Text3"), Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(field("Text3"), Qt::Key_Backspace);
-        QTest::keyClick(field("Text3"), Qt::Key_Tab);
+        QCOMPARE(get<QLineEdit>(*m_form, "Text3")->text(), QStringLiteral("x "));
+        QTest::keyClick(get(*m_form, "Text3"), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(get(*m_form, "Text3"), Qt::Key_Backspace);
+        QTest::keyClick(get(*m_form, "Text3"), Qt::Key_Tab);
         settle();
         QCOMPARE(m_closer->texts.size(), 1);
-        QCOMPARE(m_form->focusWidget(), button("Command1"));
+        QCOMPARE(m_form->focusWidget(), get(*m_form, "Command1"));
     }
 
     // The same through the X server itself: the press and the release of a real click reach
@@ -494,10 +457,8 @@ private Q_SLOTS:
             QSKIP("needs an X server and xdotool");
         startWith({{"Text1", "ab"}, {"Text2", "cd"}});
         focusInto("Text1");
-        QSignalSpy clicked(button("Command1"), &QPushButton::clicked);
-        QWidget *into = action == QLatin1String("click")
-                            ? static_cast<QWidget *>(button("Command1"))
-                            : field("Text2");
+        QSignalSpy clicked(get<QPushButton>(*m_form, "Command1"), &QPushButton::clicked);
+        QWidget *into = get(*m_form, action == QLatin1String("click") ? "Command1" : "Text2");
         const QPoint at = into->mapToGlobal(into->rect().center());
         const QStringList args =
             action == QLatin1String("Tab")
@@ -509,9 +470,9 @@ private Q_SLOTS:
         settle();
         QCOMPARE(m_closer->texts, QStringList{digitNotice});
         QCOMPARE(clicked.size(), 0);
-        QVERIFY(!button("Command1")->isDown());
+        QVERIFY(!get<QPushButton>(*m_form, "Command1")->isDown());
         QVERIFY(focusBackIn("Text1"));
-        QCOMPARE(field("Text1")->text(), QStringLiteral("ab"));
+        QCOMPARE(get<QLineEdit>(*m_form, "Text1")->text(), QStringLiteral("ab"));
         QVERIFY(!QApplication::activePopupWidget());
     }
 };

@@ -24,20 +24,15 @@ class TestForm1 : public QObject
 
 private:
     std::unique_ptr<Form1> m_form;
-    QList<std::tuple<QString, int, QString>> m_notices;
+    QList<Notice> m_notices;
 
-    QWidget *child(const QString &name) { return m_form->findChild<QWidget *>(name); }
-    QLineEdit *field(const QString &name) { return m_form->findChild<QLineEdit *>(name); }
     QColor pixelAt(int x, int y) { return m_form->grab().toImage().pixelColor(x, y); }
 
     void open()
     {
         m_notices.clear();
         m_form = std::make_unique<Form1>();
-        m_form->setNoticeHandler([this](const QString &text, int style, const QString &title) {
-            m_notices.append({text, style, title});
-            return int(Form1::NoticeOk);
-        });
+        m_form->setNoticeHandler(recordNotices([this](const Notice &n) { m_notices << n; }));
         m_form->Form_Load();
         QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
     }
@@ -50,14 +45,14 @@ private Q_SLOTS:
     {
         QVERIFY(m_form->isVisible());
         QCOMPARE(m_form->windowTitle(), QStringLiteral("Koyomix Ver.1.0"));
-        QCOMPARE(QApplication::focusWidget(), child(QStringLiteral("Text4")));
+        QCOMPARE(QApplication::focusWidget(), get(*m_form, "Text4"));
         for (const char *name : {"Text1", "Text2", "Text3", "Text4", "Text5"})
-            QVERIFY2(field(QLatin1String(name))->text().isEmpty(), name);
+            QVERIFY2(get<QLineEdit>(*m_form, name)->text().isEmpty(), name);
         for (const char *name : {"Label1", "Label2", "Label4", "Label5"})
-            QVERIFY2(m_form->findChild<QLabel *>(QLatin1String(name))->text().isEmpty(), name);
-        QCOMPARE(child(QStringLiteral("Command1"))->toolTip(),
+            QVERIFY2(get<QLabel>(*m_form, name)->text().isEmpty(), name);
+        QCOMPARE(get(*m_form, "Command1")->toolTip(),
                  QStringLiteral("ボタンを押すとジュリアン暦に変換します"));
-        QCOMPARE(child(QStringLiteral("Command2"))->toolTip(),
+        QCOMPARE(get(*m_form, "Command2")->toolTip(),
                  QStringLiteral("ボタンを押すとグレゴリオ暦に変換します"));
         QCOMPARE(m_form->RET(), 0);
         QCOMPARE(m_form->property("RET").toInt(), 0);
@@ -65,7 +60,7 @@ private Q_SLOTS:
 
     void aboutBoxThroughTheSeam()
     {
-        auto *label6 = m_form->findChild<QLabel *>(QStringLiteral("Label6"));
+        auto *label6 = get<QLabel>(*m_form, "Label6");
         QTest::mouseDClick(label6, Qt::LeftButton);
         QCOMPARE(m_notices.size(), 1);
         const auto [text, style, title] = m_notices.first();
@@ -97,15 +92,15 @@ private Q_SLOTS:
         QFETCH(bool, doubleClick);
         QFETCH(int, notices);
         // A year the check would rewrite when Text4 lost the focus.
-        QTest::keyClicks(field(QStringLiteral("Text4")), QStringLiteral("12"));
+        QTest::keyClicks(get<QLineEdit>(*m_form, "Text4"), QStringLiteral("12"));
         const QString before = snapshot(*m_form);
         if (doubleClick)
-            QTest::mouseDClick(child(label), Qt::LeftButton);
+            QTest::mouseDClick(get(*m_form, label), Qt::LeftButton);
         else
-            QTest::mouseClick(child(label), Qt::LeftButton);
+            QTest::mouseClick(get(*m_form, label), Qt::LeftButton);
         QCOMPARE(m_notices.size(), notices);
         QCOMPARE(snapshot(*m_form), before);
-        QCOMPARE(QApplication::focusWidget(), child(QStringLiteral("Text4")));
+        QCOMPARE(QApplication::focusWidget(), get(*m_form, "Text4"));
     }
 
     void layout_data() { layoutTable(); }
@@ -119,11 +114,11 @@ private Q_SLOTS:
         QFETCH(QString, family);
         QFETCH(double, points);
         QFETCH(bool, bold);
-        QWidget *w = child(name);
+        QWidget *w = get(*m_form, name);
         QVERIFY(w);
         QCOMPARE(w->geometry(), geometry);
         if (maxLength > 0)
-            QCOMPARE(field(name)->maxLength(), maxLength);
+            QCOMPARE(get<QLineEdit>(*m_form, name)->maxLength(), maxLength);
         // The layout names the fonts of the original desktop; Debian draws them with
         // metric-compatible substitutes.
         QCOMPARE(w->font().family(), requested);
@@ -152,7 +147,7 @@ private Q_SLOTS:
                                    QStringLiteral("Text3"),   QStringLiteral("Command1"),
                                    QStringLiteral("Text4"),   QStringLiteral("Text5"),
                                    QStringLiteral("Command2")};
-        child(cycle.first())->setFocus();
+        get(*m_form, cycle.first())->setFocus();
         for (int i = 1; i <= cycle.size(); ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget()->objectName(), cycle[i % cycle.size()]);
@@ -184,7 +179,7 @@ private Q_SLOTS:
         QFETCH(int, maxLength);
         QFETCH(bool, pasted);
         const QString tooLong = QStringLiteral("1234567");
-        QLineEdit *edit = field(name);
+        QLineEdit *edit = get<QLineEdit>(*m_form, name);
         edit->setFocus();
         if (pasted) {
             QGuiApplication::clipboard()->setText(tooLong);
@@ -224,7 +219,7 @@ private Q_SLOTS:
 
     void resultTextIsBlue()
     {
-        auto *label1 = m_form->findChild<QLabel *>(QStringLiteral("Label1"));
+        auto *label1 = get<QLabel>(*m_form, "Label1");
         label1->setText(QStringLiteral("2001/070"));
         const QImage image = label1->grab().toImage();
         int blue = 0;
@@ -274,7 +269,7 @@ private Q_SLOTS:
             {"Label1", "2001/070"},
             {"Label2", "平成13年3月11日 (日)"}};
         for (const auto &[name, caption] : texts)
-            child(QLatin1String(name))->setProperty("text", QString::fromUtf8(caption));
+            get(*m_form, name)->setProperty("text", QString::fromUtf8(caption));
         const QImage image = m_form->grab().toImage();
 
         struct Text
@@ -310,11 +305,11 @@ private Q_SLOTS:
         }
 
         m_form->setNoticeHandler({});
-        BoxSeen seen;
-        answerNextBox(&seen);
+        BoxCloser closer;
         m_form->ShowNotice(QStringLiteral("数字をを入力してください"), 0,
                            QStringLiteral("Koyomix"));
-        QVERIFY(seen.shown);
+        QCOMPARE(closer.boxes.size(), 1);
+        const BoxSeen &seen = closer.boxes[0];
         QCOMPARE(seen.picture.pixelColor(2, 2), window);
         QVERIFY(textContrast(seen.picture, seen.textArea, QPoint(2, 2)) >= 4.5);
     }
@@ -339,7 +334,7 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(QString, text);
         // The window's own font must hold every character, without falling back.
-        const QFontMetrics metrics(child(name)->font());
+        const QFontMetrics metrics(get(*m_form, name)->font());
         for (const QChar c : text)
             QVERIFY2(metrics.inFont(c), qPrintable(QStringLiteral("no glyph for ") + c));
     }
@@ -347,8 +342,7 @@ private Q_SLOTS:
     void tooltipsHaveGlyphs()
     {
         for (const char *name : {"Command1", "Command2"})
-            QVERIFY2(drawsWithoutBoxes(child(QLatin1String(name))->toolTip(), QToolTip::font()),
-                     name);
+            QVERIFY2(drawsWithoutBoxes(get(*m_form, name)->toolTip(), QToolTip::font()), name);
     }
 
     // The real box behind ShowNotice, answered by the test.
@@ -372,10 +366,10 @@ private Q_SLOTS:
         QFETCH(int, icon);
         QFETCH(int, lines);
         m_form->setNoticeHandler({});
-        BoxSeen seen;
-        answerNextBox(&seen);
+        BoxCloser closer;
         QCOMPARE(m_form->ShowNotice(text, style, QStringLiteral("Koyomix")), int(Form1::NoticeOk));
-        QVERIFY(seen.shown);
+        QCOMPARE(closer.boxes.size(), 1);
+        const BoxSeen &seen = closer.boxes[0];
         QCOMPARE(seen.parent, static_cast<QWidget *>(m_form.get()));
         QCOMPARE(seen.title, QStringLiteral("Koyomix"));
         QCOMPARE(seen.icon, icon);

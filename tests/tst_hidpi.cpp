@@ -3,14 +3,16 @@
 // The offscreen platform has two screens (hidpi-screens.json), scaled by Qt (see main) and
 // named for their density: "2x" and "1x".
 #include "app/form1.h"
+#include "windowprobe.h"
 
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QPushButton>
 #include <QScreen>
 #include <QTest>
 #include <QWindow>
+
+using namespace windowprobe;
 
 class TestHiDpi : public QObject
 {
@@ -61,12 +63,10 @@ private Q_SLOTS:
         QCOMPARE(form.size(), QSize(374, 101));
         // The 2x hand is the 1x one with every pixel doubled: at these two densities only the
         // picture's own density tells which drawing is shown (at 1.5 the pixels would too).
-        const QPixmap drawn = form.findChild<QLabel *>(QStringLiteral("Command2Picture"))->pixmap();
+        const QPixmap drawn = get<QLabel>(form, "Command2Picture")->pixmap();
         QCOMPARE(drawn.devicePixelRatio(), scale);
         // The window's pixels over the button: the hand is drawn above the button's face.
-        const QImage face =
-            form.grab(form.findChild<QPushButton *>(QStringLiteral("Command2"))->geometry())
-                .toImage();
+        const QImage face = form.grab(get(form, "Command2")->geometry()).toImage();
         QCOMPARE(face.size(), QSize(97, 25) * scale);
         // The picture sits inside the 2-pixel border; compare every opaque pixel that the
         // face shows (it is lower than the 21 pixels of the picture that the face shows).

@@ -37,17 +37,6 @@ QSize clientSize(const QWidget &window)
     return {number("Width"), number("Height")};
 }
 
-class FocusOutCounter : public QObject
-{
-public:
-    int count = 0;
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        count += event->type() == QEvent::FocusOut;
-        return false;
-    }
-};
-
 } // namespace
 
 class TestWindowX11 : public QObject
@@ -58,14 +47,14 @@ private Q_SLOTS:
     void startUpOnScreen()
     {
         Form1 form;
-        FocusOutCounter focusOuts;
+        FocusRecorder focusOuts(QEvent::FocusOut);
         for (QLineEdit *field : form.findChildren<QLineEdit *>())
             field->installEventFilter(&focusOuts);
         form.Form_Load();
         QCOMPARE(form.focusWidget()->objectName(), QStringLiteral("Text4"));
         QVERIFY(QTest::qWaitForWindowActive(&form));
         QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Text4"));
-        QCOMPARE(focusOuts.count, 0);
+        QCOMPARE(focusOuts.reasons, QList<Qt::FocusReason>());
 
         const QString id = QString::number(form.winId());
         QVERIFY(x11Tool(QStringLiteral("xprop"),
@@ -111,11 +100,11 @@ private Q_SLOTS:
         Form1 form;
         form.Form_Load();
         QVERIFY(QTest::qWaitForWindowActive(&form));
-        BoxSeen seen;
-        answerNextBox(&seen);
-        auto *label6 = form.findChild<QLabel *>(QStringLiteral("Label6"));
+        BoxCloser closer;
+        auto *label6 = get<QLabel>(form, "Label6");
         QTest::mouseDClick(label6, Qt::LeftButton);
-        QVERIFY(seen.shown);
+        QCOMPARE(closer.boxes.size(), 1);
+        const BoxSeen &seen = closer.boxes[0];
         QCOMPARE(seen.parent, static_cast<QWidget *>(&form));
         QCOMPARE(seen.title, QStringLiteral("Koyomix"));
         QCOMPARE(seen.icon, int(QMessageBox::Information));

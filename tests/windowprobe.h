@@ -1,10 +1,14 @@
 #pragma once
-// Helpers shared by the window tests: the layout table, a snapshot of every text of the
-// window, a glyph check, text contrast, and a watcher that inspects and answers the next
-// message box.
+// Helpers shared by the window tests: a lookup of the window's controls by name, notices
+// recorded instead of shown, a focus event recorder, the layout table, a snapshot of every
+// text of the window, a glyph check, text contrast, and a closer that inspects and answers
+// every message box.
+
+#include "app/form1.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFocusEvent>
 #include <QGlyphRun>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,8 +19,60 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <utility>
 
 namespace windowprobe {
+
+// The window's control of that name.
+template <typename T = QWidget> T *get(const QWidget &window, const QString &name)
+{
+    return window.findChild<T *>(name);
+}
+
+struct Notice
+{
+    QString text;
+    int style;
+    QString title;
+};
+
+// A notice handler that shows nothing: it passes each notice to `record`, if set, and
+// answers it with `answer`.
+inline Form1::NoticeHandler recordNotices(std::function<void(const Notice &)> record = {},
+                                          int answer = Form1::NoticeOk)
+{
+    return [=](const QString &text, int style, const QString &title) {
+        if (record)
+            record({text, style, title});
+        return answer;
+    };
+}
+
+// Records the focus events of one type (FocusIn or FocusOut) that reach the objects it
+// filters: the reason of each, and `onEvent` run at once, while the code that moved the
+// focus is still running.
+class FocusRecorder : public QObject
+{
+public:
+    explicit FocusRecorder(QEvent::Type type, std::function<void(QObject *)> onEvent = {})
+        : type(type), onEvent(std::move(onEvent))
+    {
+    }
+    const QEvent::Type type;
+    const std::function<void(QObject *)> onEvent;
+    QList<Qt::FocusReason> reasons;
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == type) {
+            reasons << static_cast<QFocusEvent *>(event)->reason();
+            if (onEvent)
+                onEvent(watched);
+        }
+        return false;
+    }
+};
 
 inline void layoutTable()
 {
@@ -109,7 +165,6 @@ inline double textContrast(const QImage &image, const QRect &area, const QPoint 
 
 struct BoxSeen
 {
-    bool shown = false;
     QWidget *parent = nullptr;
     QString title;
     QString text;
@@ -121,41 +176,54 @@ struct BoxSeen
     QRect textArea; // where the message is in the picture
 };
 
-// Waits (up to 5 s) for the next modal message box, records what it shows, and presses
-// its OK button with the mouse.
-inline void answerNextBox(BoxSeen *seen)
+// Closes every message box that opens while it lives, as a user pressing Return would, and
+// records what each showed. Like a user it waits until the box is the active window: a box
+// closed before the window manager has activated it gets its activation afterwards and leaves
+// no window active. `whileOpen` runs once, with the first box open; a box it opens on top is
+// closed as well.
+class BoxCloser : public QObject
 {
-    auto *timer = new QTimer(qApp);
-    timer->setInterval(20);
-    QObject::connect(timer, &QTimer::timeout, timer, [seen, timer, tries = 0]() mutable {
+public:
+    BoxCloser() { tick(); }
+    QList<BoxSeen> boxes;
+    QStringList texts; // of the boxes, and of any notice a test records with them
+    std::function<void()> whileOpen;
+
+private:
+    void tick()
+    {
+        // Armed anew each time, so that a box opened while this one is handled is closed too.
+        QTimer::singleShot(20, this, [this] { tick(); });
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if ((!box || !box->isVisible()) && ++tries < 250)
+        if (!box || !box->isActiveWindow() || m_closing.contains(box))
             return;
-        timer->stop();
-        timer->deleteLater();
-        if (!box)
-            return;
-        seen->shown = true;
-        seen->parent = box->parentWidget();
-        seen->title = box->windowTitle();
-        seen->text = box->text();
-        seen->icon = box->icon();
-        seen->buttons = box->buttons().size();
-        QAbstractButton *ok = box->button(QMessageBox::Ok);
-        seen->okWithoutIcon = ok && ok->icon().isNull();
-        const auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
-        seen->drawsWithoutBoxes = label != nullptr;
-        seen->picture = box->grab().toImage();
-        seen->textArea = label ? label->geometry() : QRect();
-        for (const QString &line : box->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-            seen->drawsWithoutBoxes =
-                seen->drawsWithoutBoxes && drawsWithoutBoxes(line, label->font());
-        if (ok)
-            QTest::mouseClick(ok, Qt::LeftButton);
-        else
-            box->reject();
-    });
-    timer->start();
-}
+        m_closing << box;
+        boxes << seen(*box);
+        texts << box->text();
+        if (whileOpen)
+            std::exchange(whileOpen, {})();
+        QTest::keyClick(box, Qt::Key_Return);
+        m_closing.removeOne(box);
+    }
+    static BoxSeen seen(QMessageBox &box)
+    {
+        const QAbstractButton *ok = box.button(QMessageBox::Ok);
+        const auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+        BoxSeen seen{.parent = box.parentWidget(),
+                     .title = box.windowTitle(),
+                     .text = box.text(),
+                     .icon = box.icon(),
+                     .buttons = int(box.buttons().size()),
+                     .okWithoutIcon = ok && ok->icon().isNull(),
+                     .drawsWithoutBoxes = label != nullptr,
+                     .picture = box.grab().toImage(),
+                     .textArea = label ? label->geometry() : QRect()};
+        for (const QString &line : box.text().split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            seen.drawsWithoutBoxes =
+                seen.drawsWithoutBoxes && drawsWithoutBoxes(line, label->font());
+        return seen;
+    }
+    QList<QMessageBox *> m_closing;
+};
 
 } // namespace windowprobe
