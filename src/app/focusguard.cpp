@@ -153,19 +153,25 @@ bool FocusGuard::cancelRefusedClick(QEvent *event)
     return true;
 }
 
+// Once the caller has returned, and after any notice that opened meanwhile, unless the focus
+// has come back to the field by then.
+void FocusGuard::checkLater(QPointer<QWidget> field, const std::function<void()> &lostFocus)
+{
+    QTimer::singleShot(m_notices > 0 ? 50 : 0, this, [this, field, lostFocus] {
+        if (field && m_window->focusWidget() != field)
+            m_notices > 0 ? checkLater(field, lostFocus) : void(check(lostFocus));
+    });
+}
+
 // True when the check refused and put the focus back into the field.
 bool FocusGuard::fieldLostFocus(QWidget *field, const std::function<void()> &lostFocus, int reason)
 {
     if (m_checking || m_notices > 0 || reason == Qt::ActiveWindowFocusReason ||
         reason == Qt::PopupFocusReason)
         return false;
-    // Moved by a call (an assistive tool's, say): checked once the call has returned, unless
-    // the focus came back or a notice opened meanwhile.
+    // Moved by a call (an assistive tool's, say): checked once the call has returned.
     if (reason == Qt::OtherFocusReason) {
-        QTimer::singleShot(0, this, [this, field = QPointer(field), lostFocus] {
-            if (field && m_notices == 0 && m_window->focusWidget() != field)
-                check(lostFocus);
-        });
+        checkLater(field, lostFocus);
         return false;
     }
 

@@ -71,6 +71,7 @@ protected:
 private:
     bool fieldLostFocus(QWidget *field, const std::function<void()> &lostFocus, int reason);
     bool check(const std::function<void()> &lostFocus);
+    void checkLater(QPointer<QWidget> field, const std::function<void()> &lostFocus);
     bool checkFocusedField();
     const std::function<void()> *handlerOf(const QObject *field) const;
     bool cancelRefusedClick(QEvent *event);
