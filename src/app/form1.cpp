@@ -9,6 +9,7 @@
 
 #include "ui_form1.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QFont>
 #include <QIcon>
@@ -18,8 +19,11 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QTimer>
 
 namespace {
+
+constexpr std::chrono::milliseconds kActivationWait{500};
 
 // A picture with its drawing for twice the pixel density, read as XPM by name: left to guess the
 // format, Qt would load every image plugin (and libjpeg with them) at start-up to ask each one.
@@ -126,7 +130,25 @@ int Form1::ShowNotice(const QString &text, int style, const QString &title)
     box.setStandardButtons(QMessageBox::Ok);
     box.button(QMessageBox::Ok)->setIcon(QIcon());
     koyomix::readNoticeOnce(box);
+    bool answeredHere = false; // OK, Return, Space or Esc in the box, which was then active
+    connect(&box, &QMessageBox::buttonClicked, this,
+            [&box, &answeredHere] { answeredHere = box.isActiveWindow(); });
     box.exec();
+    // The window manager then gives Form1 its activation back. Under heavy load Qt has been
+    // seen to miss that (no active window, though the window manager's is Form1): after a
+    // moment with still none, Form1 asks the window manager again, and since one that has
+    // already activated it sends nothing new, tells Qt too (only the widget-level call does;
+    // deprecated from Qt 6.5 in favour of activateWindow(), which alone does not).
+    if (answeredHere)
+        QTimer::singleShot(kActivationWait, this, [this] {
+            if (!QApplication::activeWindow() && isVisible()) {
+                activateWindow();
+                QT_WARNING_PUSH
+                QT_WARNING_DISABLE_DEPRECATED
+                QApplication::setActiveWindow(this);
+                QT_WARNING_POP
+            }
+        });
     return NoticeOk;
 }
 
