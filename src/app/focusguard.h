@@ -16,11 +16,8 @@ namespace koyomix {
 // handlers, so that a rejecting check (notice, focus put back) starts no chain of checks, and
 // click handlers, so that none runs behind a notice or on a field no check has seen.
 //
-// A field is checked when the focus leaves it for another control of its window (Tab, Shift+Tab, a
-// click, a programmatic move), not when the window loses activation or a popup (a context menu)
-// opens over it: the user has not left the field. When the window is reactivated only after the
-// notice is gone, the refused field is already its focus child, so nothing needs guarding after the
-// handler.
+// A field is checked when the focus leaves it for another control of its window (Tab, a click, a
+// call's move), not when the window loses activation or a popup (a context menu) opens over it.
 //
 // Traps, all seen with Qt 6.4: the notice, opening inside the focus-out, sends a focus-out to
 // the control that was just receiving the focus, and the setFocus() that puts the focus back
@@ -29,11 +26,10 @@ namespace koyomix {
 // paste). So while a handler runs no other field is checked, and a click whose focus move a
 // check refused never reaches its control: not its press, menu, moves or release.
 //
-// An assistive tool reaches the window without keys or clicks: a button press that takes no
-// focus (its click lands 100 ms later), a focus move, a field's text set while another has the
-// focus. Each first checks the field that has the focus, as a click would. A focus move made
-// by a call (not by a key or a click) is checked only once that call has returned, so that a
-// tool waiting on its answer is never held by a notice. Nothing runs behind a notice.
+// An assistive tool's press takes no focus (its click lands 100 ms later), and it may move the
+// focus or set a field's text by a call: each first checks the field that has the focus, as a
+// click would, and a call's check runs once the call has returned, so that a tool waiting on
+// its answer is never held by a notice. Nothing runs behind a notice.
 class FocusGuard : public QObject
 {
     Q_OBJECT
@@ -45,10 +41,8 @@ public:
     void watch(QLineEdit *field, std::function<void()> lostFocus);
     void watchButton(QAbstractButton *button, std::function<void()> clicked);
 
-    // A field's new text from a route other than typing into it: taken at once by the field
-    // with the focus; into another field, once the caller has returned, as if the user had gone
-    // there, typed it and left: the focused field is checked first, and when it refuses, the
-    // text is not taken.
+    // A field's new text from a call: the focused field takes it at once; another, once the
+    // call has returned, as if typed there and left, unless the focused field's check refuses.
     void editFromOutside(QLineEdit *field, const QString &text);
 
     // Held for the life of every notice: the one count of open notices.

@@ -134,11 +134,9 @@ int Form1::ShowNotice(const QString &text, int style, const QString &title)
     connect(&box, &QMessageBox::buttonClicked, this,
             [&box, &answeredHere] { answeredHere = box.isActiveWindow(); });
     box.exec();
-    // The window manager then gives Form1 its activation back. Under heavy load Qt has been
-    // seen to miss that (no active window, though the window manager's is Form1): after a
-    // moment with still none, Form1 asks the window manager again, and since one that has
-    // already activated it sends nothing new, tells Qt too (only the widget-level call does;
-    // deprecated from Qt 6.5 in favour of activateWindow(), which alone does not).
+    // Under heavy load Qt has been seen to miss the window manager's activation of Form1 after
+    // the box: ask again, and tell Qt, since a window manager that did activate it sends nothing
+    // new (the widget-level call, deprecated from Qt 6.5, is the only way to tell Qt).
     if (answeredHere)
         QTimer::singleShot(kActivationWait, this, [this] {
             if (!QApplication::activeWindow() && isVisible()) {
