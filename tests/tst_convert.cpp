@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "noticetexts.h"
 #include "windowprobe.h"
 
 #include <QLabel>
@@ -9,17 +10,7 @@ using namespace windowprobe;
 
 namespace {
 
-const QString kYear = QStringLiteral("年を入力してください");
-const QString kMonth = QStringLiteral("月を入力してください");
-const QString kDay = QStringLiteral("日を入力してください");
-const QString kImpossible = QStringLiteral("有効な日付ではありません");
-// The field checks' own notices, which a conversion gives for a value no check has passed.
-const QString kDigits = QStringLiteral("数字を入力してください");
-const QString kOrdinalYearDigits = QStringLiteral("数字をを入力してください");
-const QString kYearLength = QStringLiteral("年は４桁で入力してください");
-const QString kYearRange = QStringLiteral("有効な年は1900～2999までです");
-const QString kDayOfYearLength = QStringLiteral("日は３桁で入力してください");
-const QString kDayOfYearRange = QStringLiteral("有効な日ではありません");
+using namespace noticetexts;
 constexpr int kAnswer = 7; // what the recorded user answers a notice with; RET must take it
 constexpr qint16 kRetBefore = 42;
 
@@ -128,20 +119,19 @@ private Q_SLOTS:
     {
         columns();
         fails("all empty: labels cleared, no notice", QStringList{"", "", ""});
-        fails("only the year empty", {"", "03", "11"}, kYear, "Text1");
-        fails("only the month empty", {"2001", "", "11"}, kMonth, "Text2");
-        fails("only the day empty", {"2001", "03", ""}, kDay, "Text3");
-        fails("year and day empty: only the year told", {"", "03", ""}, kYear, "Text1");
-        fails("2001 is not leap", {"2001", "02", "29"}, kImpossible, "Text1");
-        fails("a blank month counts as filled", {"2001", " ", "11"}, kImpossible, "Text1");
-        fails("unchecked blank year: its check's notice", {" ", "03", "11"}, kDigits, "Text1");
-        fails("unchecked letters: the year's notice first", {"abcd", "ef", "gh"}, kDigits, "Text1");
-        fails("unchecked five-digit year", {"12345", "03", "11"}, kYearLength, "Text1");
-        fails("unchecked year 0000 is outside the range", {"0000", "03", "11"}, kYearRange,
-              "Text1");
-        fails("unchecked year -1", {"-1", "03", "11"}, kDigits, "Text1");
-        fails("unchecked 1899 is outside the range", {"1899", "12", "31"}, kYearRange, "Text1");
-        fails("unchecked year 5 is not 2005 until checked", {"5", "03", "11"}, kYearRange, "Text1");
+        fails("only the year empty", {"", "03", "11"}, yearMissing, "Text1");
+        fails("only the month empty", {"2001", "", "11"}, monthMissing, "Text2");
+        fails("only the day empty", {"2001", "03", ""}, dayMissing, "Text3");
+        fails("year and day empty: only the year told", {"", "03", ""}, yearMissing, "Text1");
+        fails("2001 is not leap", {"2001", "02", "29"}, impossible, "Text1");
+        fails("a blank month counts as filled", {"2001", " ", "11"}, impossible, "Text1");
+        fails("unchecked blank year: its check's notice", {" ", "03", "11"}, digits, "Text1");
+        fails("unchecked letters: the year's notice first", {"abcd", "ef", "gh"}, digits, "Text1");
+        fails("unchecked five-digit year", {"12345", "03", "11"}, yearLength, "Text1");
+        fails("unchecked year 0000 is outside the range", {"0000", "03", "11"}, yearRange, "Text1");
+        fails("unchecked year -1", {"-1", "03", "11"}, digits, "Text1");
+        fails("unchecked 1899 is outside the range", {"1899", "12", "31"}, yearRange, "Text1");
+        fails("unchecked year 5 is not 2005 until checked", {"5", "03", "11"}, yearRange, "Text1");
         gives("11 March 2001", QStringList{"2001", "03", "11"}, "2001/070", "平成13年3月11日 (日)");
         gives("31 December 2999 is the last day", QStringList{"2999", "12", "31"}, "2999/365",
               "令和981年12月31日 (火)");
@@ -152,22 +142,21 @@ private Q_SLOTS:
     {
         columns();
         fails("both empty: labels cleared, no notice", QStringList{"", ""});
-        fails("year missing", {"", "070"}, kYear, "Text4");
-        fails("day missing", {"2001", ""}, kDay, "Text5");
-        fails("day 366 of 2001, focus on the year", {"2001", "366"}, kImpossible, "Text4");
-        fails("year with a leading zero", {"02001", "070"}, kYearLength, "Text4");
-        fails("unchecked blank year: its check's notice", {" ", "070"}, kOrdinalYearDigits,
+        fails("year missing", {"", "070"}, yearMissing, "Text4");
+        fails("day missing", {"2001", ""}, dayMissing, "Text5");
+        fails("day 366 of 2001, focus on the year", {"2001", "366"}, impossible, "Text4");
+        fails("year with a leading zero", {"02001", "070"}, yearLength, "Text4");
+        fails("unchecked blank year: its check's notice", {" ", "070"}, ordinalYearDigits, "Text4");
+        fails("unchecked blank day", {"2001", "   "}, digits, "Text5");
+        fails("unchecked letters: the year's notice first", {"abcd", "efg"}, ordinalYearDigits,
               "Text4");
-        fails("unchecked blank day", {"2001", "   "}, kDigits, "Text5");
-        fails("unchecked letters: the year's notice first", {"abcd", "efg"}, kOrdinalYearDigits,
-              "Text4");
-        fails("unchecked year 0000 is outside the range", {"0000", "001"}, kYearRange, "Text4");
-        fails("unchecked year -1", {"-1", "001"}, kDigits, "Text4");
-        fails("unchecked year 999 is outside the range", {"999", "001"}, kYearRange, "Text4");
-        fails("unchecked day 367 is outside the range", {"2000", "367"}, kDayOfYearRange, "Text5");
-        fails("unchecked day 000 is outside the range", {"2001", "000"}, kDayOfYearRange, "Text5");
-        fails("unchecked day beyond 32 bits", {"2001", "99999999999"}, kDayOfYearLength, "Text5");
-        fails("unchecked negative day", {"2001", "-1"}, kDigits, "Text5");
+        fails("unchecked year 0000 is outside the range", {"0000", "001"}, yearRange, "Text4");
+        fails("unchecked year -1", {"-1", "001"}, digits, "Text4");
+        fails("unchecked year 999 is outside the range", {"999", "001"}, yearRange, "Text4");
+        fails("unchecked day 367 is outside the range", {"2000", "367"}, dayRange, "Text5");
+        fails("unchecked day 000 is outside the range", {"2001", "000"}, dayRange, "Text5");
+        fails("unchecked day beyond 32 bits", {"2001", "99999999999"}, dayOfYearLength, "Text5");
+        fails("unchecked negative day", {"2001", "-1"}, digits, "Text5");
         gives("day 070 of 2001", QStringList{"2001", "070"}, "2001/03/11", "平成13年3月11日 (日)");
         gives("unchecked day 70 is day 070", QStringList{"2001", "70"}, "2001/03/11",
               "平成13年3月11日 (日)");

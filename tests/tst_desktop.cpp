@@ -2,6 +2,7 @@
 // reads, the IME kept off in the digit fields, copying results, Qt's texts in Japanese.
 #include "app/form1.h"
 #include "app/qttranslations.h"
+#include "noticetexts.h"
 #include "windowprobe.h"
 
 #include <QAccessible>
@@ -131,7 +132,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("pasted");
         QTest::addColumn<QStringList>("notice");
-        const QString digits = QStringLiteral("数字を入力してください");
+        using noticetexts::digits;
         const auto row = [](const char *what, const char *field, const char *pasted,
                             const QStringList &notice) {
             QTest::newRow(what) << QString::fromUtf8(field) << QString::fromUtf8(pasted) << notice;
@@ -141,8 +142,7 @@ private Q_SLOTS:
         row("day １１", "Text3", "１１", {digits});
         row("day of year ０７０", "Text5", "０７０", {digits});
         // Which of the two texts depends on whether the numeric test reads full-width digits.
-        row("ordinal year ２００１", "Text4", "２００１",
-            {digits, QStringLiteral("数字をを入力してください")});
+        row("ordinal year ２００１", "Text4", "２００１", {digits, noticetexts::ordinalYearDigits});
     }
     void pastedFullWidthDigitsAreRejected()
     {

@@ -1,4 +1,5 @@
 #include "checks/fieldrules.h"
+#include "noticetexts.h"
 
 #include <QTest>
 
@@ -21,12 +22,7 @@ const FieldRule *ruleNamed(const QString &name)
     return nullptr;
 }
 
-const QString digits = QStringLiteral("数字を入力してください");
-const QString digits2 = QStringLiteral("数字をを入力してください");
-const QString yearRange = QStringLiteral("有効な年は1900～2999までです");
-const QString yearLength = QStringLiteral("年は４桁で入力してください");
-const QString monthRange = QStringLiteral("月は１月～１２月までです");
-const QString dayRange = QStringLiteral("有効な日ではありません");
+using namespace noticetexts;
 
 } // namespace
 
@@ -47,7 +43,7 @@ private Q_SLOTS:
         };
         for (const char *year : {"chkYYYY", "chkYYYY2"}) {
             const QByteArray y = QByteArray(year) + ": ";
-            const QString numeric = y == "chkYYYY: " ? digits : digits2;
+            const QString numeric = y == "chkYYYY: " ? digits : ordinalYearDigits;
             row(y + "short years land in 2000-2999", year,
                 {"7", "07", "007", "99", "0", "00", "000", "123"},
                 {"2007", "2007", "2007", "2099", "2000", "2000", "2000", "2123"});
@@ -70,11 +66,11 @@ private Q_SLOTS:
             {"001", "012", "060", "123", "366"});
         row("day of year: 0, 000, 367, 999 out of range", "chkDDD", {"0", "000", "367", "999"},
             {dayRange});
-        row("day of year: 0001, 1234 too long", "chkDDD", {"0001", "1234"},
-            {QStringLiteral("日は３桁で入力してください")});
+        row("day of year: 0001, 1234 too long", "chkDDD", {"0001", "1234"}, {dayOfYearLength});
         // Only the ordinal year tells a non-number from a number with a non-digit.
         row("ordinal year: not numbers get the doubled を", "chkYYYY2",
-            {"", "abc", "1 2", "+", "1,", ",1", "1e", "－５", "\t12", ".", "1..2"}, {digits2});
+            {"", "abc", "1 2", "+", "1,", ",1", "1e", "－５", "\t12", ".", "1..2"},
+            {ordinalYearDigits});
         row("ordinal year: numbers with a non-digit get one を", "chkYYYY2",
             {"+5", "-5", "1e3", "2E-4", "1,000", ".5", "5.", "５", "２００５", "-1,2.5e+3"},
             {digits});

@@ -1,6 +1,7 @@
 // Focus sequences around the field checks, with the real modal notice. Runs twice: on a
 // real X server with a window manager, and offscreen.
 #include "app/form1.h"
+#include "noticetexts.h"
 #include "windowprobe.h"
 
 #include <QAccessible>
@@ -20,7 +21,7 @@ using namespace windowprobe;
 
 namespace {
 
-const QString digitNotice = QStringLiteral("数字を入力してください");
+using namespace noticetexts;
 
 // How long the window manager may take to activate a window or give it back its focus: on a
 // machine busy with other work that can be far longer than Qt Test's default of 5 s.
@@ -307,23 +308,22 @@ private Q_SLOTS:
                             const char *action, QStringView notice, const char *after) {
             QTest::newRow(name) << typed << target << action << notice.toString() << after;
         };
-        const QStringView ordinalDigits = u"数字をを入力してください";
         row("press on Command2 with 5 in Text4: 2005, then converted", "Text4=5", "Command2",
             "press", {}, "Text4 Text4=2005 Label4=2005/03/11");
         row("press on Command2 with 1899 in Text4: the year notice, no conversion", "Text4=1899",
-            "Command2", "press", u"有効な年は1900～2999までです", "Text4 Text4=1899 Label4=");
+            "Command2", "press", yearRange, "Text4 Text4=1899 Label4=");
         row("click() on Command1 with 13 in Text2: the month notice, focus kept", "Text2=13",
-            "Command1", "click", u"月は１月～１２月までです", "Text2 Text2=13 Label1=");
+            "Command1", "click", monthRange, "Text2 Text2=13 Label1=");
         row("focus moved by a call from x in Text4: notice after the call returns", "Text4=x",
-            "Text5", "focus", ordinalDigits, "Text4 Text4=x");
+            "Text5", "focus", ordinalYearDigits, "Text4 Text4=x");
         row("999 set into Text5: its notice, then the focus in Text5", "Text4=2001", "Text5", "999",
-            u"有効な日ではありません", "Text5 Text5=999");
+            dayRange, "Text5 Text5=999");
         row("x set into Text2: its notice, then the focus in Text2", "Text4=2001", "Text2", "x",
-            digitNotice, "Text2 Text2=x");
+            digits, "Text2 Text2=x");
         row("5 set into Text1: normalised to 2005, the focus stays", "Text4=2001", "Text1", "5", {},
             "Text4 Text1=2005");
         row("text set into Text1 while x is in Text4: Text4's notice, text not taken", "Text4=x",
-            "Text1", "1999", ordinalDigits, "Text4 Text1=2001 Text4=x");
+            "Text1", "1999", ordinalYearDigits, "Text4 Text1=2001 Text4=x");
     }
 
     void assistiveRoutes()
@@ -443,7 +443,7 @@ private Q_SLOTS:
         startWith({{"Text3", "x "}});
         focusInto("Text3");
         QTest::keyClick(get(*m_form, "Text3"), Qt::Key_Tab);
-        QTRY_COMPARE_WITH_TIMEOUT(m_closer->texts, QStringList{digitNotice}, windowManagerTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(m_closer->texts, QStringList{digits}, windowManagerTimeout);
         QVERIFY(focusBackIn("Text3"));
         QCOMPARE(get<QLineEdit>(*m_form, "Text3")->text(), QStringLiteral("x "));
         QTest::keyClick(get(*m_form, "Text3"), Qt::Key_A, Qt::ControlModifier);
@@ -483,7 +483,7 @@ private Q_SLOTS:
         QProcess::startDetached(xdotool, args);
         QTRY_COMPARE_WITH_TIMEOUT(m_closer->texts.size(), 1, windowManagerTimeout);
         settle();
-        QCOMPARE(m_closer->texts, QStringList{digitNotice});
+        QCOMPARE(m_closer->texts, QStringList{digits});
         QCOMPARE(clicked.size(), 0);
         QVERIFY(!get<QPushButton>(*m_form, "Command1")->isDown());
         QVERIFY(focusBackIn("Text1"));
