@@ -44,7 +44,7 @@ private Q_SLOTS:
     void startUpState()
     {
         QVERIFY(m_form->isVisible());
-        QCOMPARE(m_form->windowTitle(), QStringLiteral("Koyomix Ver.1.0"));
+        QCOMPARE(m_form->windowTitle(), QStringLiteral("Koyomix Ver." KOYOMIX_VERSION));
         QCOMPARE(QApplication::focusWidget(), get(*m_form, "Text4"));
         for (const char *name : {"Text1", "Text2", "Text3", "Text4", "Text5"})
             QVERIFY2(get<QLineEdit>(*m_form, name)->text().isEmpty(), name);
@@ -64,7 +64,7 @@ private Q_SLOTS:
         QTest::mouseDClick(label6, Qt::LeftButton);
         QCOMPARE(m_notices.size(), 1);
         const auto [text, style, title] = m_notices.first();
-        QCOMPARE(text, QStringLiteral("Koyomix Ver.1.0\r\r") + label6->text());
+        QCOMPARE(text, QStringLiteral("Koyomix Ver." KOYOMIX_VERSION "\r\r") + label6->text());
         QCOMPARE(style, 64);
         QCOMPARE(title, QStringLiteral("Koyomix"));
         QCOMPARE(m_form->RET(), qint16(Form1::NoticeOk));
@@ -367,7 +367,7 @@ private Q_SLOTS:
         QTest::newRow("style 0 has no icon")
             << QStringLiteral("数字をを入力してください") << 0 << int(QMessageBox::NoIcon) << 1;
         QTest::newRow("style 64 has the information icon, CR CR reads as an empty line")
-            << QStringLiteral("Koyomix Ver.1.0\r\r年月日") << 64 << int(QMessageBox::Information)
+            << QStringLiteral("Koyomix Ver." KOYOMIX_VERSION "\r\r年月日") << 64 << int(QMessageBox::Information)
             << 3;
     }
 

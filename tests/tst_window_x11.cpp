@@ -59,7 +59,7 @@ private Q_SLOTS:
         const QString id = QString::number(form.winId());
         QVERIFY(x11Tool(QStringLiteral("xprop"),
                         {QStringLiteral("-id"), id, QStringLiteral("_NET_WM_NAME")})
-                    .contains(QStringLiteral("\"Koyomix Ver.1.0\"")));
+                    .contains(QStringLiteral("\"Koyomix Ver." KOYOMIX_VERSION "\"")));
         QCOMPARE(clientSize(form), QSize(374, 101));
 
         // Motif hints: functions and decorations without minimise (0x08, 0x20) or
@@ -111,7 +111,7 @@ private Q_SLOTS:
         QCOMPARE(seen.buttons, 1);
         QVERIFY(seen.okWithoutIcon);
         QCOMPARE(seen.text.split(QLatin1Char('\n')),
-                 QStringList({QStringLiteral("Koyomix Ver.1.0"), QString(), label6->text()}));
+                 QStringList({QStringLiteral("Koyomix Ver." KOYOMIX_VERSION), QString(), label6->text()}));
         QCOMPARE(form.RET(), qint16(Form1::NoticeOk));
         QVERIFY(QTest::qWaitForWindowActive(&form));
         QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Text4"));

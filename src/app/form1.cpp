@@ -55,6 +55,7 @@ Form1::Form1(QWidget *parent)
     QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
     QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
     m_ui->setupUi(this);
+    setWindowTitle(QStringLiteral("Koyomix Ver." KOYOMIX_VERSION));
     setWindowIcon(artIcon(QStringLiteral("calendar")));
     m_hand = artIcon(QStringLiteral("hand"));
     drawHand();
@@ -107,8 +108,8 @@ void Form1::Form_Load()
 
 void Form1::Label6_DblClick()
 {
-    // The credit, after a blank line, is also the text of Label6 in form1.ui.
-    const QString text = QStringLiteral("Koyomix Ver.1.0\r\r© 2026 Koyomix");
+    // The caption, then the credit after a blank line, which is also the text of Label6 in form1.ui.
+    const QString text = windowTitle() + QStringLiteral("\r\r© 2026 Koyomix");
     m_RET = static_cast<qint16>(ShowNotice(text, NoticeInformation, NoticeTitle));
 }
 

@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# The Debian package, built as a packager builds it, and checked; CI runs these steps.
+#   debian-package.sh OUT STEP...  with the steps, in the order given:
+#     build        installs the build dependencies alone and builds the committed tree
+#     rebuild      builds it again in another directory, and requires identical .deb files
+#     check        lintian on the source and the binary package, hardening-check, what the
+#                  package installs and declares, and the installed program started on X
+#     autopkgtest  debian/tests on this system (installs the package here)
+set -euo pipefail
+out=$(mkdir -p "$1" && cd "$1" && pwd)
+shift
+top=$(cd "$(dirname "$0")/.." && pwd)
+here="$top/tests"
+fail() { echo "FAIL: $*" >&2; exit 1; }
+first="$out/first/koyomix"
+# A fresh checkout each time: its files' times are those of the checkout.
+build() {
+  rm -rf "${1%/koyomix}"
+  git clone --quiet --no-local "$top" "$1"
+  (cd "$1" && umask "$2" && dpkg-buildpackage -us -uc "${@:3}" >"$1.log" 2>&1) ||
+    { tail -50 "$1.log"; fail "dpkg-buildpackage in $1"; }
+}
+
+# What the package installs and declares, Debian's checks, and the installed program started.
+check() {
+  deb=$(ls "$out"/first/koyomix_*.deb)
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+  root="$work/root"
+  dpkg-deb -x "$deb" "$root"
+
+  depends=$(dpkg-deb -f "$deb" Depends)
+  recommends=$(dpkg-deb -f "$deb" Recommends)
+  echo "Depends: $depends"
+  echo "Recommends: $recommends"
+  # Computed by dpkg-shlibdeps from the executable, so the Qt libraries it links are there.
+  # Debian 13 renamed the Qt packages for 64-bit time (libqt6core6t64): same library.
+  for lib in libqt6widgets6 libqt6gui6 libqt6core6 libc6; do
+    grep -qE "(^|[ ,])${lib}(t64)?( |,|$)" <<<"$depends" || fail "Depends lacks $lib"
+  done
+  for pkg in fonts-ipafont-gothic fonts-liberation qt6-translations-l10n; do
+    grep -q "\b$pkg\b" <<<"$recommends" || fail "Recommends lacks $pkg"
+  done
+
+  id=io.github.koyomix.Koyomix
+  desktop="$root/usr/share/applications/$id.desktop"
+  metainfo="$root/usr/share/metainfo/$id.metainfo.xml"
+  [ -x "$root/usr/bin/koyomix" ] || fail "no executable usr/bin/koyomix"
+  desktop-file-validate "$desktop" || fail "installed desktop entry"
+  "$here/validate-metainfo.sh" "$metainfo" >/dev/null || fail "installed metainfo"
+  grep -q "<release version=\"$(dpkg-deb -f "$deb" Version)\" date=\"[0-9-]*\">" "$metainfo" ||
+    fail "the metainfo's release is not the package's version"
+  exec_line=$(sed -n 's/^Exec=//p' "$desktop")
+  [ -x "$root/usr/bin/${exec_line%% *}" ] || fail "Exec=$exec_line is not an installed program"
+  for size in 16 22 24 32 48 64 128 256; do
+    png="$root/usr/share/icons/hicolor/${size}x${size}/apps/$id.png"
+    file "$png" | grep -q "PNG image data, $size x $size" || fail "icon ${size}x${size}: $(file "$png")"
+  done
+  [ -s "$root/usr/share/icons/hicolor/scalable/apps/$id.svg" ] || fail "no scalable icon"
+  # The menu finds the icon by the entry's Icon= name.
+  icon=$(sed -n 's/^Icon=//p' "$desktop")
+  [ -s "$root/usr/share/icons/hicolor/48x48/apps/$icon.png" ] || fail "Icon=$icon is not installed"
+
+  # Every lintian tag fails, pedantic, informational and experimental ones too; the overrides
+  # in debian/ say why they exist. One exception: Debian 12's lintian knows the policy up to
+  # 4.6.2, which Standards-Version names, and a newer one says (as information) that 4.7 is out.
+  lintian_out=$(lintian --pedantic --display-info --display-experimental --allow-root \
+    --suppress-tags out-of-date-standards-version "$deb" "$out"/first/koyomix_*.dsc 2>&1) ||
+    fail "lintian: $lintian_out"
+  [ -z "$lintian_out" ] || fail "lintian: $lintian_out"
+  hardening=$(hardening-check "$root/usr/bin/koyomix") || true
+  gaps=$(grep ': no' <<<"$hardening") || true
+  # Two features no program of Debian's has, /usr/bin/ls included, from the flags alone: arm64's
+  # Branch Protection elsewhere than on arm64, and the x86 marking for control flow integrity,
+  # which the linker gives only when every input has it and Debian's C start files (Scrt1.o) do
+  # not. The package takes no flag of its own to force either.
+  if [ "$(dpkg --print-architecture)" != arm64 ]; then
+    gaps=$(grep -v '^ *Branch Protection: no' <<<"$gaps") || true
+  fi
+  gaps=$(grep -v '^ *Control flow integrity: no' <<<"$gaps") || true
+  [ -z "$gaps" ] || fail "hardening-check: $hardening"
+  # As lintian reads the pages (C.UTF-8), at its width and a terminal's.
+  for page in man1/koyomix.1.gz ja/man1/koyomix.1.gz; do
+    for width in 80 120; do
+      groff_out=$(LC_ALL=C.UTF-8 MANWIDTH=$width man --warnings -E UTF-8 -l -Tutf8 -Z \
+        "$root/usr/share/man/$page" 2>&1 >/dev/null)
+      # groff 1.23 cannot fill Japanese text, which has no spaces, and says so; lintian ignores
+      # that warning on Japanese, Korean and Chinese pages too.
+      if [[ $page == ja/* ]]; then
+        groff_out=$(grep -v 'warning.*cannot adjust line' <<<"$groff_out") || true
+      fi
+      [ -z "$groff_out" ] || fail "man page $page at $width columns: $groff_out"
+    done
+  done
+
+  # Start the installed program, as the menu entry would, and wait for its window.
+  "$here/with-x11.sh" bash -c '
+    "$1" & app=$!
+    if timeout 30 xdotool search --sync --onlyvisible --name "^Koyomix Ver\." >/dev/null; then
+      kill $app; wait $app 2>/dev/null || true; echo "the installed program shows its window"
+    else
+      kill $app 2>/dev/null || true; echo "FAIL: the installed program shows no window" >&2; exit 1
+    fi' _ "$root/usr/bin/$exec_line"
+}
+
+for step in "$@"; do
+  case $step in
+    build) "$top/script/bootstrap" build
+      build "$first" 0022 ;;
+    rebuild) second="$out/second/elsewhere/koyomix"
+      TZ=Asia/Tokyo build "$second" 0002 -b
+      for deb in "$out"/first/*.deb; do
+        cmp "$deb" "${second%/koyomix}/${deb##*/}" || fail "two builds differ: ${deb##*/}"
+      done
+      echo "two builds in different directories gave identical packages:" "$out"/first/*.deb ;;
+    check) "$top/script/bootstrap" package
+      check ;;
+    autopkgtest) "$top/script/bootstrap" package
+      autopkgtest "$out"/first/koyomix_*.deb "$first" -- null ;;
+    *) echo "usage: debian-package.sh OUT build|rebuild|check|autopkgtest..." >&2; exit 2 ;;
+  esac
+done
+exit 0
