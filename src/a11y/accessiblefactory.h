@@ -18,10 +18,12 @@ void installAccessibleFactory();
 // Gives a digit field the program's text interface, replacing one Qt made for it before.
 void useFieldTextInterface(QLineEdit *field);
 
-// Where a client's edit of a digit field goes: `route` gets the field and its whole new text.
-// Until one is given, the text is set at once.
-using FieldEditRoute = std::function<void(QLineEdit *field, const QString &text)>;
-void routeFieldEdits(FieldEditRoute route);
+// A client's edit of a digit field: the field's new text, made from the text the field holds
+// when the edit is applied, so that edits applied in order each find what the earlier ones left.
+using FieldEdit = std::function<QString()>;
+// Where the client's edits of `field` go; with no route (the default) each is applied at once.
+using FieldEditRoute = std::function<void(FieldEdit edit)>;
+void routeFieldEdits(QLineEdit *field, FieldEditRoute route);
 
 // The interfaces the factory makes.
 QAccessibleInterface *fieldTextInterface(QLineEdit *field);

@@ -8,6 +8,7 @@
 #include "a11y/accessiblefactory.h"
 
 #include <QAccessibleWidget>
+#include <QHash>
 #include <QLineEdit>
 #include <QTextLayout>
 
@@ -17,7 +18,7 @@ namespace koyomix {
 
 namespace {
 
-FieldEditRoute editRoute;
+QHash<const QLineEdit *, FieldEditRoute> routes;
 
 class FieldText : public QAccessibleWidget,
                   public QAccessibleTextInterface,
@@ -139,14 +140,14 @@ public:
     void insertText(int offset, const QString &text) override { replaceText(offset, offset, text); }
     void replaceText(int startOffset, int endOffset, const QString &text) override
     {
-        const int start = bound(startOffset);
-        const int end = std::max(start, bound(endOffset));
-        const int room = field()->maxLength() - characterCount() + (end - start);
-        const QString edited = field()->text().replace(start, end - start, fitting(text, room));
-        if (editRoute)
-            editRoute(field(), edited);
+        QLineEdit *edited = field();
+        FieldEdit edit = [edited, startOffset, endOffset, text] {
+            return replaced(edited->text(), edited->maxLength(), startOffset, endOffset, text);
+        };
+        if (const FieldEditRoute route = routes.value(edited))
+            route(std::move(edit));
         else
-            field()->setText(edited);
+            edited->setText(edit());
     }
 
 private:
@@ -157,7 +158,8 @@ private:
     {
         return boundary == QAccessible::CharBoundary ? boundary : QAccessible::LineBoundary;
     }
-    static QString fitting(const QString &text, int room);
+    static QString replaced(QString current, int maxLength, int startOffset, int endOffset,
+                            const QString &text);
 };
 
 // Where Qt's line edit draws the character: its x in the field's one-line text layout, which
@@ -181,11 +183,16 @@ QRect FieldText::characterRect(int offset) const
     return r;
 }
 
-// What of a client's insertion enters a field: its characters of text, cut to `room` as a paste
-// into the field is. NUL, control and format characters never enter, nor do surrogates: a digit
-// field takes none of them, and a lone one is not text.
-QString FieldText::fitting(const QString &text, int room)
+// A client's replacement of a range of `current`: offsets clamped to the text, and of the new
+// text only its characters of text, cut to the field's room as a paste into the field is. NUL,
+// control and format characters never enter, nor do surrogates: a digit field takes none of
+// them, and a lone one is not text.
+QString FieldText::replaced(QString current, int maxLength, int startOffset, int endOffset,
+                            const QString &text)
 {
+    const int start = std::clamp(startOffset, 0, int(current.size()));
+    const int end = std::clamp(endOffset, start, int(current.size()));
+    const int room = maxLength - int(current.size()) + (end - start);
     QString kept;
     for (const QChar c : text) {
         if (kept.size() >= room)
@@ -193,14 +200,17 @@ QString FieldText::fitting(const QString &text, int room)
         if (c.isPrint())
             kept += c;
     }
-    return kept;
+    return current.replace(start, end - start, kept);
 }
 
 } // namespace
 
-void routeFieldEdits(FieldEditRoute route)
+void routeFieldEdits(QLineEdit *field, FieldEditRoute route)
 {
-    editRoute = std::move(route);
+    if (route)
+        routes.insert(field, std::move(route));
+    else
+        routes.remove(field);
 }
 
 QAccessibleInterface *fieldTextInterface(QLineEdit *field)

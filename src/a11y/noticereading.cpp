@@ -8,32 +8,39 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <algorithm>
+#include <vector>
+
 namespace koyomix {
 
 namespace {
 
-struct FocusHold
-{
-    QPointer<QWidget> window;
-    QAccessible::UpdateHandler next = nullptr; // the handler installed before ours
-    bool holding = false;
-    int releases = 0; // the last release asked for; an older queued one is stale
-};
+// The holds alive, and the update handler that was installed before the first of them.
+std::vector<FocusEventHold *> holds;
+QAccessible::UpdateHandler next = nullptr;
 
-FocusHold hold;
+} // namespace
 
-bool inWindow(QObject *object)
+FocusEventHold::FocusEventHold(QWidget *window) : m_window(window)
 {
-    auto *widget = qobject_cast<QWidget *>(object);
-    return widget && hold.window && widget->window() == hold.window;
+    if (holds.empty())
+        next = QAccessible::installUpdateHandler(filter);
+    holds.push_back(this);
 }
 
-void filter(QAccessibleEvent *event)
+FocusEventHold::~FocusEventHold()
 {
-    if (hold.holding && event->type() == QAccessible::Focus && inWindow(event->object()))
+    std::erase(holds, this);
+    if (holds.empty())
+        QAccessible::installUpdateHandler(next);
+}
+
+void FocusEventHold::filter(QAccessibleEvent *event)
+{
+    if (std::any_of(holds.begin(), holds.end(), [event](auto *h) { return h->catches(event); }))
         return;
-    if (hold.next) {
-        hold.next(event);
+    if (next) {
+        next(event);
         return;
     }
     // Qt hands an event to the platform only when no update handler is installed, so the
@@ -45,43 +52,39 @@ void filter(QAccessibleEvent *event)
     QAccessible::installUpdateHandler(filter);
 }
 
-void announceFocus()
+bool FocusEventHold::catches(const QAccessibleEvent *event) const
 {
-    QWidget *focus = QApplication::focusWidget();
-    // Reactivated only later, the window announces its focus itself then.
-    if (inWindow(focus) && hold.window->isActiveWindow()) {
-        QAccessibleEvent event(focus, QAccessible::Focus);
-        QAccessible::updateAccessibility(&event);
-    }
+    auto *widget = qobject_cast<QWidget *>(event->object());
+    return m_holding && event->type() == QAccessible::Focus && widget && m_window &&
+           widget->window() == m_window;
 }
 
-} // namespace
-
-void followRealFocus(QWidget *window)
+void FocusEventHold::hold()
 {
-    hold.window = window;
-    [[maybe_unused]] static const bool installed = [] {
-        hold.next = QAccessible::installUpdateHandler(filter);
-        return true;
-    }();
+    m_holding = true;
+    ++m_releases;
 }
 
-void holdFocusEvents()
-{
-    hold.holding = true;
-    ++hold.releases;
-}
-
-void releaseFocusEvents()
+void FocusEventHold::release()
 {
     // The handler that raised the notice is still on the stack, and so is the focus move
     // that ran it; a queued call runs once both have returned.
-    QTimer::singleShot(0, qApp, [release = ++hold.releases] {
-        if (release != hold.releases)
+    QTimer::singleShot(0, this, [this, release = ++m_releases] {
+        if (release != m_releases)
             return;
-        hold.holding = false;
+        m_holding = false;
         announceFocus();
     });
+}
+
+void FocusEventHold::announceFocus() const
+{
+    QWidget *focus = QApplication::focusWidget();
+    // Reactivated only later, the window announces its focus itself then.
+    if (focus && m_window && focus->window() == m_window && m_window->isActiveWindow()) {
+        QAccessibleEvent event(focus, QAccessible::Focus);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void readNoticeOnce(QMessageBox &box)

@@ -1,32 +1,58 @@
 #include "app/focusguard.h"
 
-#include "a11y/noticereading.h"
-
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
-#include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
+#include <chrono>
 #include <memory>
+#include <utility>
 
 namespace koyomix {
 
-FocusGuard::FocusGuard(QWidget *window) : m_window(window)
+namespace {
+
+// A client sends the calls of one edit within milliseconds of each other, also when it waits
+// for each answer; a pause this long ends the edit, and the field is checked as left.
+constexpr std::chrono::milliseconds kClientPause{300};
+
+} // namespace
+
+FocusGuard::FocusGuard(QWidget *window) : m_window(window), m_focusEvents(window)
 {
     const auto children = window->findChildren<QWidget *>(); // const: a loop would detach it
     for (QWidget *child : children)
         if (child->focusPolicy() & Qt::ClickFocus)
             child->installEventFilter(this);
+    m_runLater.setSingleShot(true);
+    connect(&m_runLater, &QTimer::timeout, this, &FocusGuard::runLater);
+    m_pause.setSingleShot(true);
+    m_pause.setInterval(kClientPause);
+    connect(&m_pause, &QTimer::timeout, this, [this] {
+        if (!m_window->isVisible())
+            m_visited = nullptr;
+        else if (m_notices == 0) // else once the notice has closed
+            leaveVisited();
+    });
+}
+
+FocusGuard::~FocusGuard()
+{
+    for (const auto &[field, lostFocus] : m_fields)
+        routeFieldEdits(field, nullptr);
 }
 
 void FocusGuard::watch(QLineEdit *field, std::function<void()> lostFocus)
 {
     m_fields.emplace_back(field, std::move(lostFocus));
     field->installEventFilter(this);
+    routeFieldEdits(field,
+                    [this, field](FieldEdit edit) { editFromOutside(field, std::move(edit)); });
 }
 
 void FocusGuard::watchButton(QAbstractButton *button, std::function<void()> clicked)
@@ -37,50 +63,93 @@ void FocusGuard::watchButton(QAbstractButton *button, std::function<void()> clic
             [this, pressedInNotice] { *pressedInNotice = m_notices > 0; });
     connect(button, &QAbstractButton::clicked, this,
             [this, pressedInNotice, clicked = std::move(clicked)] {
-                // A press that took no focus (a call, not a click) checks the field first.
-                if (m_notices > 0 || *pressedInNotice || !checkFocusedField())
+                if (m_notices > 0 || *pressedInNotice)
+                    return;
+                // A press that took no focus (a call, not a click) checks first what a user
+                // would have left: what calls asked before it, the field a client edited, the
+                // focused field.
+                const int shown = m_shown;
+                runLater();
+                if (m_shown != shown || !leaveVisited() || !check(m_window->focusWidget()))
                     return;
                 const QScopedValueRollback checking(m_checking, true);
                 clicked();
             });
 }
 
-void FocusGuard::editFromOutside(QLineEdit *field, const QString &text)
+void FocusGuard::editFromOutside(QLineEdit *field, FieldEdit edit)
 {
-    if (m_window->focusWidget() == field || !m_window->isVisible()) {
-        field->setText(text);
+    // Typed: into the field the client is in, with nothing asked before it waiting.
+    const bool typed = m_later.empty() && m_notices == 0 &&
+                       field == (m_visited ? m_visited.data() : m_window->focusWidget());
+    if (typed || !m_window->isVisible()) {
+        field->setText(edit());
+        if (m_visited)
+            m_pause.start();
         return;
     }
-    QTimer::singleShot(0, this, [this, field = QPointer(field), text] {
-        if (!field || m_notices > 0 || !checkFocusedField())
-            return;
-        field->setText(text);
-        if (const auto *lostFocus = handlerOf(field))
-            check(*lostFocus);
-    });
+    m_later.push_back({field, std::move(edit)});
+    m_runLater.start();
 }
 
-// Runs a lost-focus handler; true when it accepted (it opened no notice).
-bool FocusGuard::check(const std::function<void()> &lostFocus)
+// What calls asked for, in order, once they have returned and no notice is open. An edit of
+// another field leaves the field the client was in (or the focused field) first, which is
+// checked; a refusal's notice is the answer to everything asked after it, which is dropped.
+void FocusGuard::runLater()
 {
+    if (!m_window->isVisible()) { // the window has gone: nothing runs for it
+        m_later.clear();
+        m_visited = nullptr;
+        return;
+    }
+    while (m_notices == 0 && !m_later.empty()) {
+        const Later next = std::move(m_later.front());
+        m_later.pop_front();
+        QWidget *focus = m_window->focusWidget();
+        QWidget *in = m_visited ? m_visited.data() : focus;
+        bool accepted = true;
+        if (!next.field)
+            continue;
+        if (!next.edit) { // a call moved the focus away: checked unless it has come back
+            accepted = next.field == focus || check(next.field);
+        } else if (next.field != in) {
+            m_visited = nullptr;
+            accepted = check(in);
+            if (next.field != focus)
+                m_visited = next.field;
+        }
+        if (!accepted) {
+            m_later.clear();
+            m_visited = nullptr;
+            return;
+        }
+        if (next.edit)
+            next.field->setText(next.edit());
+    }
+    if (m_visited && m_later.empty())
+        m_pause.start();
+}
+
+// The field a client edited is left: checked, unless the focus has gone into it meanwhile.
+bool FocusGuard::leaveVisited()
+{
+    m_pause.stop();
+    QWidget *visited = std::exchange(m_visited, nullptr);
+    return !visited || visited == m_window->focusWidget() || check(visited);
+}
+
+// Runs the lost-focus handler of `field`, if it is a field; true when it accepted (no notice).
+bool FocusGuard::check(QWidget *field)
+{
+    const auto watched = std::find_if(m_fields.begin(), m_fields.end(),
+                                      [field](const auto &entry) { return entry.first == field; });
+    if (watched == m_fields.end())
+        return true;
+    const std::function<void()> lostFocus = watched->second; // a copy: its notice runs a loop
     const int shown = m_shown;
     const QScopedValueRollback checking(m_checking, true);
     lostFocus();
     return m_shown == shown;
-}
-
-bool FocusGuard::checkFocusedField()
-{
-    const auto *lostFocus = handlerOf(m_window->focusWidget());
-    return !lostFocus || check(*lostFocus);
-}
-
-const std::function<void()> *FocusGuard::handlerOf(const QObject *field) const
-{
-    for (const auto &[watched, lostFocus] : m_fields)
-        if (watched == field)
-            return &lostFocus;
-    return nullptr;
 }
 
 FocusGuard::Notice::Notice(FocusGuard &guard)
@@ -88,7 +157,7 @@ FocusGuard::Notice::Notice(FocusGuard &guard)
 {
     ++m_guard.m_shown;
     if (m_guard.m_notices++ == 0)
-        holdFocusEvents();
+        m_guard.m_focusEvents.hold();
 }
 
 FocusGuard::Notice::~Notice()
@@ -96,19 +165,23 @@ FocusGuard::Notice::~Notice()
     // Still counted as open, so that putting the focus back checks no field.
     if (m_guard.m_notices == 1 && m_focus && m_guard.m_window->focusWidget() != m_focus)
         m_focus->setFocus(Qt::OtherFocusReason);
-    if (--m_guard.m_notices == 0)
-        releaseFocusEvents();
+    if (--m_guard.m_notices == 0) {
+        m_guard.m_focusEvents.release();
+        if (m_guard.pending())
+            m_guard.m_runLater.start();
+    }
 }
 
 bool FocusGuard::eventFilter(QObject *watched, QEvent *event)
 {
+    const bool field = std::any_of(m_fields.begin(), m_fields.end(),
+                                   [watched](const auto &entry) { return entry.first == watched; });
     switch (event->type()) {
     case QEvent::FocusOut:
         // The focus-out that a refusal answered is consumed: the field, which has the focus
         // again, keeps its caret and selection and emits no editingFinished.
-        if (const auto *lostFocus = handlerOf(watched);
-            lostFocus && fieldLostFocus(static_cast<QWidget *>(watched), *lostFocus,
-                                        static_cast<QFocusEvent *>(event)->reason()))
+        if (field && fieldLostFocus(static_cast<QLineEdit *>(watched),
+                                    static_cast<QFocusEvent *>(event)->reason()))
             return true;
         break;
     case QEvent::MouseButtonPress:
@@ -122,7 +195,7 @@ bool FocusGuard::eventFilter(QObject *watched, QEvent *event)
     case QEvent::DragEnter:
     case QEvent::DragMove:
     case QEvent::Drop:
-        if (watched != m_window->focusWidget() && handlerOf(watched)) {
+        if (field && watched != m_window->focusWidget()) {
             event->ignore();
             return true;
         }
@@ -153,41 +226,33 @@ bool FocusGuard::cancelRefusedClick(QEvent *event)
     return true;
 }
 
-// Once the caller has returned, and after any notice that opened meanwhile, unless the focus
-// has come back to the field by then.
-void FocusGuard::checkLater(QPointer<QWidget> field, const std::function<void()> &lostFocus)
-{
-    QTimer::singleShot(m_notices > 0 ? 50 : 0, this, [this, field, lostFocus] {
-        if (field && m_window->focusWidget() != field)
-            m_notices > 0 ? checkLater(field, lostFocus) : void(check(lostFocus));
-    });
-}
-
 // True when the check refused and put the focus back into the field.
-bool FocusGuard::fieldLostFocus(QWidget *field, const std::function<void()> &lostFocus, int reason)
+bool FocusGuard::fieldLostFocus(QLineEdit *field, int reason)
 {
     if (m_checking || m_notices > 0 || reason == Qt::ActiveWindowFocusReason ||
         reason == Qt::PopupFocusReason)
         return false;
     // Moved by a call (an assistive tool's, say): checked once the call has returned.
     if (reason == Qt::OtherFocusReason) {
-        checkLater(field, lostFocus);
+        m_later.push_back({field, {}});
+        m_runLater.start();
         return false;
     }
 
     // Where the focus is going: for a click, the control clicked into.
     QWidget *target = QApplication::focusWidget();
-    if (check(lostFocus) || m_window->focusWidget() != field)
+    if (check(field) || m_window->focusWidget() != field)
         return false;
     if (reason != Qt::MouseFocusReason)
         return true;
-    // Qt gives the focus before it delivers the press, so the press, and with a right-click
-    // the context menu, come right after this returns. The release comes then too, or it came
-    // while the notice blocked the window; the timer ends the cancel once no button is held.
+    // Qt gives the focus before it delivers the press, in the same call, so the press, and
+    // with a right-click the context menu, come right after this returns. The release comes
+    // then too, or it came while the notice blocked the window; the timer ends the cancel once
+    // no button is held, or at once when no press came (the focus was given for another one).
     m_refused = target;
     m_refusedPressSeen = false;
     QTimer::singleShot(0, this, [this] {
-        if (QGuiApplication::mouseButtons() == Qt::NoButton)
+        if (!m_refusedPressSeen || QGuiApplication::mouseButtons() == Qt::NoButton)
             m_refused = nullptr;
     });
     return true;

@@ -1,13 +1,18 @@
 #pragma once
 
+#include "a11y/accessiblefactory.h"
+#include "a11y/noticereading.h"
+
+#include <QLineEdit>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
+#include <deque>
 #include <functional>
 #include <vector>
 
 class QAbstractButton;
-class QLineEdit;
 class QWidget;
 
 namespace koyomix {
@@ -27,9 +32,10 @@ namespace koyomix {
 // check refused never reaches its control: not its press, menu, moves or release.
 //
 // An assistive tool's press takes no focus (its click lands 100 ms later), and it may move the
-// focus or set a field's text by a call: each first checks the field that has the focus, as a
-// click would, and a call's check runs once the call has returned, so that a tool waiting on
-// its answer is never held by a notice. Nothing runs behind a notice.
+// focus or edit a field by a call. A press first checks the fields a user would have left. A
+// call's focus move and an edit of a field without the focus wait in one queue, in order, until
+// the call has returned and no notice is open, so that a tool waiting on its answer is never
+// held by a notice; an edit of the focused field is taken at once, as typing.
 class FocusGuard : public QObject
 {
     Q_OBJECT
@@ -37,13 +43,14 @@ class FocusGuard : public QObject
 public:
     // Watches every control of `window` that takes the focus by a click.
     explicit FocusGuard(QWidget *window);
+    ~FocusGuard() override;
 
+    // Also routes the field's edits from outside through the guard.
     void watch(QLineEdit *field, std::function<void()> lostFocus);
     void watchButton(QAbstractButton *button, std::function<void()> clicked);
 
-    // A field's new text from a call: the focused field takes it at once; another, once the
-    // call has returned, as if typed there and left, unless the focused field's check refuses.
-    void editFromOutside(QLineEdit *field, const QString &text);
+    // True while a notice is open, or a check or an edit from outside waits to run.
+    bool pending() const { return m_notices > 0 || !m_later.empty() || m_visited; }
 
     // Held for the life of every notice: the one count of open notices.
     class Notice
@@ -63,18 +70,32 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    bool fieldLostFocus(QWidget *field, const std::function<void()> &lostFocus, int reason);
-    bool check(const std::function<void()> &lostFocus);
-    void checkLater(QPointer<QWidget> field, const std::function<void()> &lostFocus);
-    bool checkFocusedField();
-    const std::function<void()> *handlerOf(const QObject *field) const;
+    // A call's edit of `field`, or with no edit, the check of a field a call moved the focus from.
+    struct Later
+    {
+        QPointer<QLineEdit> field;
+        FieldEdit edit;
+    };
+
+    void editFromOutside(QLineEdit *field, FieldEdit edit);
+    void runLater();
+    bool leaveVisited();
+    bool fieldLostFocus(QLineEdit *field, int reason);
+    bool check(QWidget *field);
     bool cancelRefusedClick(QEvent *event);
 
     QWidget *m_window;
-    std::vector<std::pair<QWidget *, std::function<void()>>> m_fields;
+    FocusEventHold m_focusEvents;
+    std::vector<std::pair<QLineEdit *, std::function<void()>>> m_fields;
     bool m_checking = false; // a handler runs (with its notice and its setFocus)
     int m_notices = 0;       // notices open
     int m_shown = 0;         // notices opened so far: a check that opened one refused
+    std::deque<Later> m_later;
+    QTimer m_runLater; // once the call that queued something has returned
+    // The field a client's edits went to without moving the focus: checked as left once the
+    // client has paused, or before a press.
+    QPointer<QLineEdit> m_visited;
+    QTimer m_pause;
     // The control clicked into when a check refused the move, until that click has ended.
     QPointer<QWidget> m_refused;
     bool m_refusedPressSeen = false;

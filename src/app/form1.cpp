@@ -9,7 +9,6 @@
 
 #include "ui_form1.h"
 
-#include <QApplication>
 #include <QEvent>
 #include <QFont>
 #include <QIcon>
@@ -17,13 +16,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPointer>
 #include <QPushButton>
-#include <QTimer>
 
 namespace {
-
-constexpr std::chrono::milliseconds kActivationWait{500};
 
 // A picture with its drawing for twice the pixel density, read as XPM by name: left to guess the
 // format, Qt would load every image plugin (and libjpeg with them) at start-up to ask each one.
@@ -68,7 +63,6 @@ Form1::Form1(QWidget *parent)
     }
     for (QLabel *result : {m_ui->Label1, m_ui->Label2, m_ui->Label4, m_ui->Label5})
         koyomix::makeResultCopyable(result);
-    koyomix::followRealFocus(this);
     m_announcer = new koyomix::ResultAnnouncer(this);
 
     m_ui->Label6->installEventFilter(this);
@@ -80,13 +74,6 @@ Form1::Form1(QWidget *parent)
     m_focusGuard->watch(m_ui->Text3, [this] { Text3_LostFocus(); });
     m_focusGuard->watch(m_ui->Text4, [this] { Text4_LostFocus(); });
     m_focusGuard->watch(m_ui->Text5, [this] { Text5_LostFocus(); });
-    koyomix::routeFieldEdits(
-        [guard = QPointer(m_focusGuard.get())](QLineEdit *field, const QString &text) {
-            if (guard)
-                guard->editFromOutside(field, text);
-            else
-                field->setText(text);
-        });
 
     Form_Initialize();
 }
@@ -108,7 +95,8 @@ void Form1::Form_Load()
 
 void Form1::Label6_DblClick()
 {
-    // The caption, then the credit after a blank line, which is also the text of Label6 in form1.ui.
+    // The caption, then the credit after a blank line, which is also the text of Label6 in
+    // form1.ui.
     const QString text = windowTitle() + QStringLiteral("\r\r© 2026 Koyomix");
     m_RET = static_cast<qint16>(ShowNotice(text, NoticeInformation, NoticeTitle));
 }
@@ -131,23 +119,7 @@ int Form1::ShowNotice(const QString &text, int style, const QString &title)
     box.setStandardButtons(QMessageBox::Ok);
     box.button(QMessageBox::Ok)->setIcon(QIcon());
     koyomix::readNoticeOnce(box);
-    bool answeredHere = false; // OK, Return, Space or Esc in the box, which was then active
-    connect(&box, &QMessageBox::buttonClicked, this,
-            [&box, &answeredHere] { answeredHere = box.isActiveWindow(); });
     box.exec();
-    // Under heavy load Qt has been seen to miss the window manager's activation of Form1 after
-    // the box: ask again, and tell Qt, since a window manager that did activate it sends nothing
-    // new (the widget-level call, deprecated from Qt 6.5, is the only way to tell Qt).
-    if (answeredHere)
-        QTimer::singleShot(kActivationWait, this, [this] {
-            if (!QApplication::activeWindow() && isVisible()) {
-                activateWindow();
-                QT_WARNING_PUSH
-                QT_WARNING_DISABLE_DEPRECATED
-                QApplication::setActiveWindow(this);
-                QT_WARNING_POP
-            }
-        });
     return NoticeOk;
 }
 

@@ -82,6 +82,8 @@ public:
     // Test seam: when set, ShowNotice calls it instead of opening a box and returns its answer.
     using NoticeHandler = std::function<int(const QString &text, int style, const QString &title)>;
     void setNoticeHandler(NoticeHandler handler) { m_noticeHandler = std::move(handler); }
+    // Test seam: what decides when the handlers run (tests wait until nothing is pending).
+    const koyomix::FocusGuard &focusGuard() const { return *m_focusGuard; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
