@@ -8,39 +8,32 @@
 #include <QPointer>
 #include <QTimer>
 
-#include <algorithm>
-#include <vector>
-
 namespace koyomix {
 
 namespace {
 
-// The holds alive, and the update handler that was installed before the first of them.
-std::vector<FocusEventHold *> holds;
-QAccessible::UpdateHandler next = nullptr;
-
-} // namespace
-
-FocusEventHold::FocusEventHold(QWidget *window) : m_window(window)
+struct FocusHold
 {
-    if (holds.empty())
-        next = QAccessible::installUpdateHandler(filter);
-    holds.push_back(this);
+    QPointer<QWidget> window;
+    QAccessible::UpdateHandler next = nullptr; // the handler installed before ours
+    bool holding = false;
+    int releases = 0; // the last release asked for; an older queued one is stale
+};
+
+FocusHold hold;
+
+bool inWindow(QObject *object)
+{
+    auto *widget = qobject_cast<QWidget *>(object);
+    return widget && hold.window && widget->window() == hold.window;
 }
 
-FocusEventHold::~FocusEventHold()
+void filter(QAccessibleEvent *event)
 {
-    std::erase(holds, this);
-    if (holds.empty())
-        QAccessible::installUpdateHandler(next);
-}
-
-void FocusEventHold::filter(QAccessibleEvent *event)
-{
-    if (std::any_of(holds.begin(), holds.end(), [event](auto *h) { return h->catches(event); }))
+    if (hold.holding && event->type() == QAccessible::Focus && inWindow(event->object()))
         return;
-    if (next) {
-        next(event);
+    if (hold.next) {
+        hold.next(event);
         return;
     }
     // Qt hands an event to the platform only when no update handler is installed, so the
@@ -52,39 +45,44 @@ void FocusEventHold::filter(QAccessibleEvent *event)
     QAccessible::installUpdateHandler(filter);
 }
 
-bool FocusEventHold::catches(const QAccessibleEvent *event) const
-{
-    auto *widget = qobject_cast<QWidget *>(event->object());
-    return m_holding && event->type() == QAccessible::Focus && widget && m_window &&
-           widget->window() == m_window;
-}
-
-void FocusEventHold::hold()
-{
-    m_holding = true;
-    ++m_releases;
-}
-
-void FocusEventHold::release()
-{
-    // The handler that raised the notice is still on the stack, and so is the focus move
-    // that ran it; a queued call runs once both have returned.
-    QTimer::singleShot(0, this, [this, release = ++m_releases] {
-        if (release != m_releases)
-            return;
-        m_holding = false;
-        announceFocus();
-    });
-}
-
-void FocusEventHold::announceFocus() const
+void announceFocus()
 {
     QWidget *focus = QApplication::focusWidget();
     // Reactivated only later, the window announces its focus itself then.
-    if (focus && m_window && focus->window() == m_window && m_window->isActiveWindow()) {
+    if (inWindow(focus) && hold.window->isActiveWindow()) {
         QAccessibleEvent event(focus, QAccessible::Focus);
         QAccessible::updateAccessibility(&event);
     }
+}
+
+} // namespace
+
+void followRealFocus(QWidget *window)
+{
+    hold.window = window;
+    hold.holding = false;
+    [[maybe_unused]] static const bool installed = [] {
+        hold.next = QAccessible::installUpdateHandler(filter);
+        return true;
+    }();
+}
+
+void holdFocusEvents()
+{
+    hold.holding = true;
+    ++hold.releases;
+}
+
+void releaseFocusEvents()
+{
+    // The handler that raised the notice is still on the stack, and so is the focus move
+    // that ran it; a queued call runs once both have returned.
+    QTimer::singleShot(0, qApp, [release = ++hold.releases] {
+        if (release != hold.releases)
+            return;
+        hold.holding = false;
+        announceFocus();
+    });
 }
 
 void readNoticeOnce(QMessageBox &box)

@@ -1,9 +1,5 @@
 #pragma once
 
-#include <QObject>
-#include <QPointer>
-
-class QAccessibleEvent;
 class QMessageBox;
 class QWidget;
 
@@ -14,27 +10,12 @@ namespace koyomix {
 // check in the old field's focus-out; its notice and its setFocus() back complete, and only
 // then does Qt announce the field Tab was heading for), and around a notice the window's
 // reactivation and the handler's own focus move add two more; a reader speaks the last one.
-// So from hold() until the handler that called release() has returned, the focus events of
-// the window are held back; then the control with the focus is announced once. Its owner
-// makes one for its window and holds it as long as it watches the window.
-class FocusEventHold : public QObject
-{
-public:
-    explicit FocusEventHold(QWidget *window);
-    ~FocusEventHold() override;
-
-    void hold();
-    void release();
-
-private:
-    static void filter(QAccessibleEvent *event);
-    bool catches(const QAccessibleEvent *event) const;
-    void announceFocus() const;
-
-    QPointer<QWidget> m_window;
-    bool m_holding = false;
-    int m_releases = 0; // the last release asked for; an older queued one is stale
-};
+// So from holdFocusEvents() until the handler that called releaseFocusEvents() has returned,
+// the focus events of `window` are held back; then the control with the focus is announced once.
+// Its owner follows one window at a time, and nullptr ends the following.
+void followRealFocus(QWidget *window);
+void holdFocusEvents();
+void releaseFocusEvents();
 
 // Has a notice's message read once, with the OK button. A reader speaks a box's text when the
 // box becomes its active window, but after a click it often takes the box for active before

@@ -1,5 +1,7 @@
 #include "app/focusguard.h"
 
+#include "a11y/noticereading.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFocusEvent>
@@ -8,7 +10,6 @@
 #include <QScopedValueRollback>
 #include <QWidget>
 
-#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <utility>
@@ -23,36 +24,45 @@ constexpr std::chrono::milliseconds kClientPause{300};
 
 } // namespace
 
-FocusGuard::FocusGuard(QWidget *window) : m_window(window), m_focusEvents(window)
+FocusGuard::FocusGuard(QWidget *window) : m_window(window)
 {
+    followRealFocus(window);
     const auto children = window->findChildren<QWidget *>(); // const: a loop would detach it
     for (QWidget *child : children)
         if (child->focusPolicy() & Qt::ClickFocus)
             child->installEventFilter(this);
-    m_runLater.setSingleShot(true);
-    connect(&m_runLater, &QTimer::timeout, this, &FocusGuard::runLater);
     m_pause.setSingleShot(true);
     m_pause.setInterval(kClientPause);
     connect(&m_pause, &QTimer::timeout, this, [this] {
-        if (!m_window->isVisible())
-            m_visited = nullptr;
-        else if (m_notices == 0) // else once the notice has closed
+        if (m_notices == 0) // else once the notices have closed
             leaveVisited();
     });
 }
 
 FocusGuard::~FocusGuard()
 {
-    for (const auto &[field, lostFocus] : m_fields)
-        routeFieldEdits(field, nullptr);
+    followRealFocus(nullptr);
+    for (QObject *field : m_fields.keys())
+        routeFieldEdits(static_cast<QLineEdit *>(field), nullptr);
 }
 
 void FocusGuard::watch(QLineEdit *field, std::function<void()> lostFocus)
 {
-    m_fields.emplace_back(field, std::move(lostFocus));
+    m_fields.insert(field, std::move(lostFocus));
     field->installEventFilter(this);
-    routeFieldEdits(field,
-                    [this, field](FieldEdit edit) { editFromOutside(field, std::move(edit)); });
+    // A client's edit of the field it is in, with nothing it asked before waiting, is taken at
+    // once, as typing; any other waits until the call has returned.
+    routeFieldEdits(field, [this, field](FieldEdit edit) {
+        QWidget *in = m_visited ? m_visited : m_window->focusWidget();
+        if ((m_later.empty() && m_notices == 0 && field == in) || !m_window->isVisible()) {
+            field->setText(edit());
+            if (m_visited)
+                m_pause.start();
+            return;
+        }
+        m_later.emplace_back(field, std::move(edit));
+        QTimer::singleShot(0, this, &FocusGuard::runLater);
+    });
 }
 
 void FocusGuard::watchButton(QAbstractButton *button, std::function<void()> clicked)
@@ -77,78 +87,56 @@ void FocusGuard::watchButton(QAbstractButton *button, std::function<void()> clic
             });
 }
 
-void FocusGuard::editFromOutside(QLineEdit *field, FieldEdit edit)
-{
-    // Typed: into the field the client is in, with nothing asked before it waiting.
-    const bool typed = m_later.empty() && m_notices == 0 &&
-                       field == (m_visited ? m_visited.data() : m_window->focusWidget());
-    if (typed || !m_window->isVisible()) {
-        field->setText(edit());
-        if (m_visited)
-            m_pause.start();
-        return;
-    }
-    m_later.push_back({field, std::move(edit)});
-    m_runLater.start();
-}
-
-// What calls asked for, in order, once they have returned and no notice is open. An edit of
-// another field leaves the field the client was in (or the focused field) first, which is
-// checked; a refusal's notice is the answer to everything asked after it, which is dropped.
+// What calls asked for, in order, once they have returned and no notice is open; nothing for a
+// window that has gone. An edit of another field leaves the field the client was in (or the
+// focused field), which is checked; a refusal's notice answers all asked after it, dropped.
 void FocusGuard::runLater()
 {
-    if (!m_window->isVisible()) { // the window has gone: nothing runs for it
+    if (!m_window->isVisible()) {
         m_later.clear();
         m_visited = nullptr;
-        return;
     }
     while (m_notices == 0 && !m_later.empty()) {
-        const Later next = std::move(m_later.front());
+        const auto [field, edit] = std::move(m_later.front());
         m_later.pop_front();
         QWidget *focus = m_window->focusWidget();
-        QWidget *in = m_visited ? m_visited.data() : focus;
+        QWidget *in = m_visited ? m_visited : focus;
         bool accepted = true;
-        if (!next.field)
-            continue;
-        if (!next.edit) { // a call moved the focus away: checked unless it has come back
-            accepted = next.field == focus || check(next.field);
-        } else if (next.field != in) {
-            m_visited = nullptr;
+        if (!edit) { // a call moved the focus away: checked unless it has come back
+            accepted = field == focus || check(field);
+        } else if (field != in) {
+            m_visited = field == focus ? nullptr : field;
             accepted = check(in);
-            if (next.field != focus)
-                m_visited = next.field;
         }
         if (!accepted) {
             m_later.clear();
             m_visited = nullptr;
-            return;
+        } else if (edit) {
+            field->setText(edit());
         }
-        if (next.edit)
-            next.field->setText(next.edit());
     }
     if (m_visited && m_later.empty())
         m_pause.start();
 }
 
-// The field a client edited is left: checked, unless the focus has gone into it meanwhile.
+// The field a client edited is left: checked, unless the focus has gone into it meanwhile or
+// the window has gone.
 bool FocusGuard::leaveVisited()
 {
     m_pause.stop();
     QWidget *visited = std::exchange(m_visited, nullptr);
-    return !visited || visited == m_window->focusWidget() || check(visited);
+    return !visited || visited == m_window->focusWidget() || !m_window->isVisible() ||
+           check(visited);
 }
 
 // Runs the lost-focus handler of `field`, if it is a field; true when it accepted (no notice).
 bool FocusGuard::check(QWidget *field)
 {
-    const auto watched = std::find_if(m_fields.begin(), m_fields.end(),
-                                      [field](const auto &entry) { return entry.first == field; });
-    if (watched == m_fields.end())
-        return true;
-    const std::function<void()> lostFocus = watched->second; // a copy: its notice runs a loop
+    const std::function<void()> lostFocus = m_fields.value(field); // a copy: its notice runs a loop
     const int shown = m_shown;
     const QScopedValueRollback checking(m_checking, true);
-    lostFocus();
+    if (lostFocus)
+        lostFocus();
     return m_shown == shown;
 }
 
@@ -157,7 +145,7 @@ FocusGuard::Notice::Notice(FocusGuard &guard)
 {
     ++m_guard.m_shown;
     if (m_guard.m_notices++ == 0)
-        m_guard.m_focusEvents.hold();
+        holdFocusEvents();
 }
 
 FocusGuard::Notice::~Notice()
@@ -166,16 +154,15 @@ FocusGuard::Notice::~Notice()
     if (m_guard.m_notices == 1 && m_focus && m_guard.m_window->focusWidget() != m_focus)
         m_focus->setFocus(Qt::OtherFocusReason);
     if (--m_guard.m_notices == 0) {
-        m_guard.m_focusEvents.release();
+        releaseFocusEvents();
         if (m_guard.pending())
-            m_guard.m_runLater.start();
+            QTimer::singleShot(0, &m_guard, &FocusGuard::runLater);
     }
 }
 
 bool FocusGuard::eventFilter(QObject *watched, QEvent *event)
 {
-    const bool field = std::any_of(m_fields.begin(), m_fields.end(),
-                                   [watched](const auto &entry) { return entry.first == watched; });
+    const bool field = m_fields.contains(watched);
     switch (event->type()) {
     case QEvent::FocusOut:
         // The focus-out that a refusal answered is consumed: the field, which has the focus
@@ -234,8 +221,8 @@ bool FocusGuard::fieldLostFocus(QLineEdit *field, int reason)
         return false;
     // Moved by a call (an assistive tool's, say): checked once the call has returned.
     if (reason == Qt::OtherFocusReason) {
-        m_later.push_back({field, {}});
-        m_runLater.start();
+        m_later.emplace_back(field, FieldEdit());
+        QTimer::singleShot(0, this, &FocusGuard::runLater);
         return false;
     }
 

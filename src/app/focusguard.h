@@ -1,8 +1,8 @@
 #pragma once
 
 #include "a11y/accessiblefactory.h"
-#include "a11y/noticereading.h"
 
+#include <QHash>
 #include <QLineEdit>
 #include <QObject>
 #include <QPointer>
@@ -10,7 +10,7 @@
 
 #include <deque>
 #include <functional>
-#include <vector>
+#include <utility>
 
 class QAbstractButton;
 class QWidget;
@@ -70,14 +70,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // A call's edit of `field`, or with no edit, the check of a field a call moved the focus from.
-    struct Later
-    {
-        QPointer<QLineEdit> field;
-        FieldEdit edit;
-    };
-
-    void editFromOutside(QLineEdit *field, FieldEdit edit);
     void runLater();
     bool leaveVisited();
     bool fieldLostFocus(QLineEdit *field, int reason);
@@ -85,16 +77,16 @@ private:
     bool cancelRefusedClick(QEvent *event);
 
     QWidget *m_window;
-    FocusEventHold m_focusEvents;
-    std::vector<std::pair<QLineEdit *, std::function<void()>>> m_fields;
+    QHash<QObject *, std::function<void()>> m_fields; // the fields (they outlive the guard)
     bool m_checking = false; // a handler runs (with its notice and its setFocus)
     int m_notices = 0;       // notices open
     int m_shown = 0;         // notices opened so far: a check that opened one refused
-    std::deque<Later> m_later;
-    QTimer m_runLater; // once the call that queued something has returned
+    // What calls asked for, in order: an edit of a field, or with no edit, the check of a field
+    // a call moved the focus from.
+    std::deque<std::pair<QLineEdit *, FieldEdit>> m_later;
     // The field a client's edits went to without moving the focus: checked as left once the
     // client has paused, or before a press.
-    QPointer<QLineEdit> m_visited;
+    QLineEdit *m_visited = nullptr;
     QTimer m_pause;
     // The control clicked into when a check refused the move, until that click has ended.
     QPointer<QWidget> m_refused;
