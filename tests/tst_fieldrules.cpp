@@ -151,18 +151,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("trimmed");
-        QTest::newRow("ASCII spaces around") << " 7  "
-                                             << "7";
-        QTest::newRow("ideographic spaces around") << "\u3000 7\u3000"
-                                                   << "7";
-        QTest::newRow("spaces only become empty") << " \u3000 "
-                                                  << "";
-        QTest::newRow("inner space stays") << " 1 2 "
-                                           << "1 2";
-        QTest::newRow("tab stays") << "\t7"
-                                   << "\t7";
-        QTest::newRow("no-break space stays") << "7\u00a0"
-                                              << "7\u00a0";
+        QTest::newRow("ASCII spaces around") << QStringLiteral(" 7  ") << "7";
+        QTest::newRow("ideographic spaces around") << QStringLiteral("\u3000 7\u3000") << "7";
+        QTest::newRow("spaces only become empty") << QStringLiteral(" \u3000 ") << "";
+        QTest::newRow("inner space stays") << QStringLiteral(" 1 2 ") << "1 2";
+        QTest::newRow("tab stays") << QStringLiteral("\t7") << "\t7";
+        QTest::newRow("no-break space stays") << QStringLiteral("7\u00a0") << "7\u00a0";
     }
 
     void trimming()
