@@ -221,7 +221,7 @@ private Q_SLOTS:
         menu->close();
         QTRY_VERIFY(!QApplication::activePopupWidget());
         QCOMPARE(QApplication::focusWidget(), field);
-        QCOMPARE(w.noticeTexts(), QStringList());
+        QCOMPARE(w.notices.size(), 0);
         QCOMPARE(field->text(), QStringLiteral("abc"));
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("2001"));
     }

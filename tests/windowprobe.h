@@ -66,16 +66,9 @@ public:
     }
     QList<Notice> notices;
 
-    QStringList noticeTexts() const
-    {
-        QStringList texts;
-        for (const Notice &n : notices)
-            texts << n.text;
-        return texts;
-    }
-
     // Sets the fields' texts, then loads the window; true once it is active with the focus in
-    // `focus` (in no field when null).
+    // `focus` (in no field when null). Moved from Text4 by a call, the focus has Text4 checked
+    // once the event loop runs.
     [[nodiscard]] bool load(FieldTexts texts = {}, const char *focus = "Text4")
     {
         for (const auto &[name, text] : texts)
