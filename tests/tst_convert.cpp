@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <cmath>
+
 using namespace windowprobe;
 
 namespace {
@@ -35,12 +37,8 @@ class TestConvert : public QObject
             button == 1 ? QStringList{"Label1", "Label2"} : QStringList{"Label4", "Label5"};
         const QStringList other =
             button == 1 ? QStringList{"Label4", "Label5"} : QStringList{"Label1", "Label2"};
-        Form1 form;
-        form.show();
-        form.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&form));
-        if (QWidget *w = QApplication::focusWidget())
-            w->clearFocus();
+        ShownWindow form;
+        QVERIFY(form.load({}, nullptr));
         for (int i = 0; i < texts.size(); ++i) {
             auto *field = get<QLineEdit>(form, fields[i]);
             field->setMaxLength(32767); // longer texts come only from code; survive them too
@@ -164,6 +162,66 @@ private Q_SLOTS:
               "平成12年12月31日 (日)");
     }
     void command2() { click(2); }
+
+    // Every row of sample texts through both buttons, as a user sees it: both results written,
+    // or both cleared after one notice (without one only for an empty row); a result typed into
+    // the other row converts back to the date typed, with the same era date.
+    void everySampleRow_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("converted"); // rows that are a date
+        QTest::newRow("Command1: 81 of 16^3 calendar rows convert") << 1 << 81;
+        QTest::newRow("Command2: 30 of 16^2 ordinal rows convert") << 2 << 30;
+    }
+    void everySampleRow()
+    {
+        QFETCH(int, button);
+        const QStringList samples{"",   " ",  "2001", "1900", "2999", "5",   "01", "12",
+                                  "13", "31", "29",   "070",  "366",  "000", "x",  "0"};
+        const QStringList calendar{"Text1", "Text2", "Text3"}, ordinal{"Text4", "Text5"};
+        ShownWindow form;
+        QVERIFY(form.load({}, nullptr));
+        const auto click = [&form](int which) {
+            form.notices.clear();
+            which == 1 ? form.Command1_Click() : form.Command2_Click();
+            const QStringList labels =
+                which == 1 ? QStringList{"Label1", "Label2"} : QStringList{"Label4", "Label5"};
+            return QStringList{get<QLabel>(form, labels[0])->text(),
+                               get<QLabel>(form, labels[1])->text()};
+        };
+        const auto numbers = [](const QStringList &texts) {
+            QList<int> all;
+            for (const QString &text : texts)
+                all << text.toInt();
+            return all;
+        };
+        const QStringList fields = button == 1 ? calendar : ordinal;
+        const QStringList other = button == 1 ? ordinal : calendar;
+        int converted = 0;
+        for (int row = 0; row < std::pow(samples.size(), fields.size()); ++row) {
+            QStringList typed; // as the fields hold it, cut to their maximum lengths
+            for (int i = 0, rest = row; i < fields.size(); ++i, rest /= samples.size()) {
+                get<QLineEdit>(form, fields[i])->setText(samples[rest % samples.size()]);
+                typed << get<QLineEdit>(form, fields[i])->text();
+            }
+            const QStringList result = click(button);
+            const QString what = typed.join(u'|') + QStringLiteral(" gives ") + result.join(u' ');
+            if (result[0].isEmpty()) {
+                const int notices = typed.join(QString()).isEmpty() ? 0 : 1;
+                QVERIFY2(result[1].isEmpty() && form.notices.size() == notices, qPrintable(what));
+                continue;
+            }
+            QVERIFY2(!result[1].isEmpty() && form.notices.isEmpty(), qPrintable(what));
+            ++converted;
+            const QStringList parts = result[0].split(u'/');
+            for (int i = 0; i < other.size(); ++i)
+                get<QLineEdit>(form, other[i])->setText(parts[i]);
+            const QStringList back = click(3 - button);
+            QVERIFY2(numbers(back[0].split(u'/')) == numbers(typed) && back[1] == result[1],
+                     qPrintable(what + QStringLiteral(", back ") + back.join(u' ')));
+        }
+        QTEST(converted, "converted");
+    }
 };
 
 QTEST_MAIN(TestConvert)

@@ -13,6 +13,12 @@ SerialDate ymd(int y, unsigned m, unsigned d)
     return SerialDate{year{y} / month{m} / day{d}};
 }
 
+// A row of a table of two texts.
+void row(const char *name, const char *first, const char *second)
+{
+    QTest::newRow(name) << QString::fromUtf8(first) << QString::fromUtf8(second);
+}
+
 } // namespace
 
 class TestDates : public QObject
@@ -76,28 +82,17 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("date");
         QTest::addColumn<QString>("text");
-        QTest::newRow("first day of the range") << "1900/01/01"
-                                                << "明治33年1月1日 (月)";
-        QTest::newRow("last day of Meiji") << "1912/07/29"
-                                           << "明治45年7月29日 (月)";
-        QTest::newRow("Taisho 1 is written 1, not gannen") << "1912/07/30"
-                                                           << "大正1年7月30日 (火)";
-        QTest::newRow("last day of Taisho") << "1926/12/24"
-                                            << "大正15年12月24日 (金)";
-        QTest::newRow("Showa 1 starts 25 December") << "1926/12/25"
-                                                    << "昭和1年12月25日 (土)";
-        QTest::newRow("last day of Showa") << "1989/01/07"
-                                           << "昭和64年1月7日 (土)";
-        QTest::newRow("Heisei 1 starts 8 January") << "1989/01/08"
-                                                   << "平成1年1月8日 (日)";
-        QTest::newRow("Heisei 31 is the last day before Reiwa") << "2019/04/30"
-                                                                << "平成31年4月30日 (火)";
-        QTest::newRow("Reiwa 1 starts 1 May 2019") << "2019/05/01"
-                                                   << "令和1年5月1日 (水)";
-        QTest::newRow("last day of the range") << "2999/12/31"
-                                               << "令和981年12月31日 (火)";
-        QTest::newRow("Friday, no leading zeros") << "2001/01/05"
-                                                  << "平成13年1月5日 (金)";
+        row("first day of the range", "1900/01/01", "明治33年1月1日 (月)");
+        row("last day of Meiji", "1912/07/29", "明治45年7月29日 (月)");
+        row("Taisho 1 is written 1, not gannen", "1912/07/30", "大正1年7月30日 (火)");
+        row("last day of Taisho", "1926/12/24", "大正15年12月24日 (金)");
+        row("Showa 1 starts 25 December", "1926/12/25", "昭和1年12月25日 (土)");
+        row("last day of Showa", "1989/01/07", "昭和64年1月7日 (土)");
+        row("Heisei 1 starts 8 January", "1989/01/08", "平成1年1月8日 (日)");
+        row("Heisei 31 is the last day before Reiwa", "2019/04/30", "平成31年4月30日 (火)");
+        row("Reiwa 1 starts 1 May 2019", "2019/05/01", "令和1年5月1日 (水)");
+        row("last day of the range", "2999/12/31", "令和981年12月31日 (火)");
+        row("Friday, no leading zeros", "2001/01/05", "平成13年1月5日 (金)");
     }
     void eraStyle()
     {
@@ -110,22 +105,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("date");
         QTest::addColumn<QString>("ordinal");
-        QTest::newRow("first day") << "2001/01/01"
-                                   << "2001/001";
-        QTest::newRow("day 9 gets two zeros") << "2001/01/09"
-                                              << "2001/009";
-        QTest::newRow("day 70 gets one zero") << "2001/03/11"
-                                              << "2001/070";
-        QTest::newRow("day 100 stays") << "2001/04/10"
-                                       << "2001/100";
-        QTest::newRow("29 February 2000") << "2000/02/29"
-                                          << "2000/060";
-        QTest::newRow("29 February 2400") << "2400/02/29"
-                                          << "2400/060";
-        QTest::newRow("end of a leap year") << "2000/12/31"
-                                            << "2000/366";
-        QTest::newRow("end of a common year") << "2001/12/31"
-                                              << "2001/365";
+        row("first day", "2001/01/01", "2001/001");
+        row("day 9 gets two zeros", "2001/01/09", "2001/009");
+        row("day 70 gets one zero", "2001/03/11", "2001/070");
+        row("day 100 stays", "2001/04/10", "2001/100");
+        row("29 February 2000", "2000/02/29", "2000/060");
+        row("29 February 2400", "2400/02/29", "2400/060");
+        row("end of a leap year", "2000/12/31", "2000/366");
+        row("end of a common year", "2001/12/31", "2001/365");
     }
     void calendarToOrdinal()
     {
@@ -140,30 +127,18 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("ordinal");
         QTest::addColumn<QString>("date"); // empty: an impossible date
-        QTest::newRow("day 70 of 2001") << "2001/070"
-                                        << "2001/03/11";
-        QTest::newRow("day 1") << "2001/001"
-                               << "2001/01/01";
-        QTest::newRow("day 365 of a common year") << "2001/365"
-                                                  << "2001/12/31";
-        QTest::newRow("no day 366 in a common year") << "2001/366"
-                                                     << "";
-        QTest::newRow("day 366 of 2000, leap") << "2000/366"
-                                               << "2000/12/31";
-        QTest::newRow("day 365 of 1900") << "1900/365"
-                                         << "1900/12/31";
-        QTest::newRow("1900 is not leap: no day 366") << "1900/366"
-                                                      << "";
-        QTest::newRow("day 60 of leap 2004") << "2004/060"
-                                             << "2004/02/29";
-        QTest::newRow("day 60 of common 2003") << "2003/060"
-                                               << "2003/03/01";
-        QTest::newRow("day 365 of 2999") << "2999/365"
-                                         << "2999/12/31";
-        QTest::newRow("day 366 of 2999 would be in 3000") << "2999/366"
-                                                          << "";
-        QTest::newRow("day 000 falls in the year before") << "2001/000"
-                                                          << "";
+        row("day 70 of 2001", "2001/070", "2001/03/11");
+        row("day 1", "2001/001", "2001/01/01");
+        row("day 365 of a common year", "2001/365", "2001/12/31");
+        row("no day 366 in a common year", "2001/366", "");
+        row("day 366 of 2000, leap", "2000/366", "2000/12/31");
+        row("day 365 of 1900", "1900/365", "1900/12/31");
+        row("1900 is not leap: no day 366", "1900/366", "");
+        row("day 60 of leap 2004", "2004/060", "2004/02/29");
+        row("day 60 of common 2003", "2003/060", "2003/03/01");
+        row("day 365 of 2999", "2999/365", "2999/12/31");
+        row("day 366 of 2999 would be in 3000", "2999/366", "");
+        row("day 000 falls in the year before", "2001/000", "");
     }
     void ordinalToCalendar()
     {

@@ -19,20 +19,6 @@ using namespace windowprobe;
 
 namespace {
 
-// A shown, active window whose notices are recorded instead of shown.
-struct Window
-{
-    Form1 form;
-    QStringList notices;
-
-    Window()
-    {
-        form.setNoticeHandler(recordNotices([this](const Notice &n) { notices << n.text; }));
-        form.Form_Load();
-    }
-    bool ready() { return QTest::qWaitForWindowActive(&form); }
-};
-
 QMenu *openResultMenu(QLabel *label)
 {
     QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(4, 4),
@@ -88,8 +74,9 @@ private Q_SLOTS:
         QFETCH(QString, control);
         QFETCH(QString, name);
         QFETCH(QString, description);
-        Window w;
-        QWidget *widget = get(w.form, control);
+        ShownWindow w;
+        QVERIFY(w.load());
+        QWidget *widget = get(w, control);
         QVERIFY(widget);
         if (auto *label = qobject_cast<QLabel *>(widget))
             label->setText(name);
@@ -108,12 +95,9 @@ private Q_SLOTS:
     void digitFieldsKeepTheInputMethodOff()
     {
         QFETCH(QString, field);
-        Window w;
-        QVERIFY(w.ready());
-        auto *edit = get<QLineEdit>(w.form, field);
-        edit->setText(QStringLiteral("12"));
-        edit->setFocus();
-        QTRY_COMPARE(QApplication::focusWidget(), edit);
+        ShownWindow w;
+        QVERIFY(w.load({{qPrintable(field), QStringLiteral("12")}}, qPrintable(field)));
+        auto *edit = get<QLineEdit>(w, field);
         // The question Qt asks the focus object before it lets the platform's input
         // context (the IME) take the keys.
         QInputMethodQueryEvent enabled(Qt::ImEnabled);
@@ -149,17 +133,15 @@ private Q_SLOTS:
         QFETCH(QString, field);
         QFETCH(QString, pasted);
         QFETCH(QStringList, notice);
-        Window w;
-        QVERIFY(w.ready());
-        auto *edit = get<QLineEdit>(w.form, field);
-        edit->setFocus();
-        QTRY_COMPARE(QApplication::focusWidget(), edit);
+        ShownWindow w;
+        QVERIFY(w.load({}, qPrintable(field)));
+        auto *edit = get<QLineEdit>(w, field);
         QGuiApplication::clipboard()->setText(pasted);
         edit->paste();
         QCOMPARE(edit->text(), pasted);
-        get<QPushButton>(w.form, "Command2")->setFocus(Qt::TabFocusReason);
+        get<QPushButton>(w, "Command2")->setFocus(Qt::TabFocusReason);
         QCOMPARE(w.notices.size(), 1);
-        QVERIFY2(notice.contains(w.notices[0]), qPrintable(w.notices[0]));
+        QVERIFY2(notice.contains(w.notices[0].text), qPrintable(w.notices[0].text));
         QCOMPARE(edit->text(), pasted);
         QTRY_COMPARE(QApplication::focusWidget(), edit);
     }
@@ -178,9 +160,9 @@ private Q_SLOTS:
         QFETCH(QString, caption);
         QFETCH(bool, dragToSelect);
         QFETCH(bool, copyOffered);
-        Window w;
-        QVERIFY(w.ready());
-        auto *label = get<QLabel>(w.form, "Label1");
+        ShownWindow w;
+        QVERIFY(w.load());
+        auto *label = get<QLabel>(w, "Label1");
         label->setText(caption);
         if (dragToSelect) {
             const int y = label->height() / 2;
@@ -211,20 +193,19 @@ private Q_SLOTS:
     // popup: with a bad value in the field, a check would raise a notice here.
     void selectingAndTheMenuLeaveTheFocusInTheField()
     {
-        Window w;
-        QVERIFY(w.ready());
-        auto *field = get<QLineEdit>(w.form, "Text4");
-        auto *label = get<QLabel>(w.form, "Label4");
+        ShownWindow w;
+        QVERIFY(w.load());
+        auto *field = get<QLineEdit>(w, "Text4");
+        auto *label = get<QLabel>(w, "Label4");
         QCOMPARE(label->focusPolicy(), Qt::NoFocus);
-        QTRY_COMPARE(QApplication::focusWidget(), field);
         field->setText(QStringLiteral("abc"));
         label->setText(QStringLiteral("2001/03/11"));
         FocusRecorder focusOuts(QEvent::FocusOut);
         field->installEventFilter(&focusOuts);
 
         // Clicks go through the window, as the user's mouse does.
-        QWindow *window = w.form.windowHandle();
-        const QPoint inLabel = label->mapTo(&w.form, QPoint(4, label->height() / 2));
+        QWindow *window = w.windowHandle();
+        const QPoint inLabel = label->mapTo(&w, QPoint(4, label->height() / 2));
         QTest::mouseClick(window, Qt::LeftButton, {}, inLabel);
         QTest::mouseDClick(window, Qt::LeftButton, {}, inLabel);
         QCOMPARE(label->selectedText(), QStringLiteral("2001")); // a double-click selects a word
@@ -240,7 +221,7 @@ private Q_SLOTS:
         menu->close();
         QTRY_VERIFY(!QApplication::activePopupWidget());
         QCOMPARE(QApplication::focusWidget(), field);
-        QCOMPARE(w.notices, QStringList());
+        QCOMPARE(w.notices.size(), 0);
         QCOMPARE(field->text(), QStringLiteral("abc"));
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("2001"));
     }

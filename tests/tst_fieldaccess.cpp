@@ -173,9 +173,8 @@ private Q_SLOTS:
         QFETCH(QString, charAt);
         QFETCH(QString, charAfter);
         QFETCH(QString, lineAt);
-        Form1 form;
-        form.setNoticeHandler(recordNotices());
-        form.Form_Load();
+        ShownWindow form;
+        QVERIFY(form.load());
         auto *edit = get<QLineEdit>(form, field);
         edit->setText(text);
         edit->setCursorPosition(0); // away from the end, which -1 names

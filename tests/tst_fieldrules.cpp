@@ -1,7 +1,10 @@
 #include "checks/fieldrules.h"
 #include "noticetexts.h"
 
+#include <QRandomGenerator>
 #include <QTest>
+
+#include <algorithm>
 
 using koyomix::FieldRule;
 
@@ -56,12 +59,11 @@ private Q_SLOTS:
         }
         row("month: 1 gets a zero, 12 stays", "chkMM", {"1", "12"}, {"01", "12"});
         row("month: 0, 00, 13 out of range", "chkMM", {"0", "00", "13"}, {monthRange});
-        row("month: 001 too long", "chkMM", {"001"},
-            {QStringLiteral("月は２桁で入力してください")});
+        row("month: 001 too long", "chkMM", {"001"}, {monthLength});
         row("month: -1,0 too long but not digits", "chkMM", {"-1,0"}, {digits});
         row("day: 5 gets a zero, 31 whatever the month", "chkDD", {"5", "31"}, {"05", "31"});
         row("day: 0, 00, 32 out of range", "chkDD", {"0", "00", "32"}, {dayRange});
-        row("day: 010 too long", "chkDD", {"010"}, {QStringLiteral("日は２桁で入力してください")});
+        row("day: 010 too long", "chkDD", {"010"}, {dayLength});
         row("day of year: zeros put in front", "chkDDD", {"1", "12", "60", "123", "366"},
             {"001", "012", "060", "123", "366"});
         row("day of year: 0, 000, 367, 999 out of range", "chkDDD", {"0", "000", "367", "999"},
@@ -93,22 +95,68 @@ private Q_SLOTS:
         }
     }
 
+    void randomTexts_data()
+    {
+        QTest::addColumn<QString>("rule");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QString>("low"); // accepted range, both included
+        QTest::addColumn<QString>("high");
+        const auto row = [](const char *rule, int length, const char *low, const char *high) {
+            QTest::addRow("%s: %d digits, %s to %s", rule, length, low, high)
+                << rule << length << low << high;
+        };
+        row("chkYYYY", 4, "1900", "2999");
+        row("chkMM", 2, "01", "12");
+        row("chkDD", 2, "01", "31");
+        row("chkYYYY2", 4, "1900", "2999");
+        row("chkDDD", 3, "001", "366");
+    }
+
+    // Any UTF-16 text up to 8 code units, surrogates and full-width forms included, drawn
+    // mostly from characters that the rule treats specially: refused with a notice, or accepted
+    // as ASCII digits of the field's length within its range.
+    void randomTexts()
+    {
+        QFETCH(QString, rule);
+        QFETCH(int, length);
+        QFETCH(QString, low);
+        QFETCH(QString, high);
+        const QStringList notices{digits,    ordinalYearDigits, yearLength,
+                                  yearRange, monthLength,       monthRange,
+                                  dayLength, dayRange,          dayOfYearLength};
+        QRandomGenerator random(20261207);
+        const QString special = QStringLiteral("0123456789 \u3000+-.,eE０５９ａx\t");
+        int accepted = 0;
+        for (int i = 0; i < 200'000; ++i) {
+            QString text;
+            for (int k = random.bounded(9); k > 0; --k)
+                text += random.bounded(4) == 0 ? QChar(char16_t(random.bounded(0x10000)))
+                                               : special[random.bounded(special.size())];
+            const koyomix::Verdict verdict = koyomix::checkField(*ruleNamed(rule), text);
+            if (!verdict.accepted) {
+                QVERIFY2(notices.contains(verdict.text), qPrintable(text));
+                continue;
+            }
+            ++accepted;
+            QCOMPARE(verdict.text.size(), length);
+            QVERIFY2(std::all_of(verdict.text.begin(), verdict.text.end(),
+                                 [](QChar c) { return c >= u'0' && c <= u'9'; }),
+                     qPrintable(text));
+            QVERIFY2(verdict.text >= low && verdict.text <= high, qPrintable(text));
+        }
+        QVERIFY(accepted > 2000); // the draw reaches the accepting path
+    }
+
     void trimming_data()
     {
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("trimmed");
-        QTest::newRow("ASCII spaces around") << " 7  "
-                                             << "7";
-        QTest::newRow("ideographic spaces around") << "\u3000 7\u3000"
-                                                   << "7";
-        QTest::newRow("spaces only become empty") << " \u3000 "
-                                                  << "";
-        QTest::newRow("inner space stays") << " 1 2 "
-                                           << "1 2";
-        QTest::newRow("tab stays") << "\t7"
-                                   << "\t7";
-        QTest::newRow("no-break space stays") << "7\u00a0"
-                                              << "7\u00a0";
+        QTest::newRow("ASCII spaces around") << QStringLiteral(" 7  ") << "7";
+        QTest::newRow("ideographic spaces around") << QStringLiteral("\u3000 7\u3000") << "7";
+        QTest::newRow("spaces only become empty") << QStringLiteral(" \u3000 ") << "";
+        QTest::newRow("inner space stays") << QStringLiteral(" 1 2 ") << "1 2";
+        QTest::newRow("tab stays") << QStringLiteral("\t7") << "\t7";
+        QTest::newRow("no-break space stays") << QStringLiteral("7\u00a0") << "7\u00a0";
     }
 
     void trimming()

@@ -24,9 +24,6 @@ namespace {
 
 using namespace noticetexts;
 
-// How long the window manager may take to activate a window or give it back its focus: on a
-// machine busy with other work that can be far longer than Qt Test's default of 5 s.
-constexpr int windowManagerTimeout = 30000;
 
 } // namespace
 
@@ -34,18 +31,13 @@ class TestFocus : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<Form1> m_form;
+    std::unique_ptr<ShownWindow> m_form;
     std::unique_ptr<BoxCloser> m_closer;
 
-    void startWith(std::initializer_list<std::pair<const char *, QString>> texts)
+    void startWith(FieldTexts texts)
     {
-        m_form = std::make_unique<Form1>();
-        for (const auto &[name, text] : texts)
-            get<QLineEdit>(*m_form, name)->setText(text);
-        m_form->Form_Load();
-        QVERIFY(QTest::qWaitForWindowActive(m_form.get(), windowManagerTimeout));
-        QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), get(*m_form, "Text4"),
-                                  windowManagerTimeout);
+        m_form = std::make_unique<ShownWindow>(ShownWindow::RealNotices);
+        QVERIFY(m_form->load(texts));
     }
 
     // After a notice the window manager gives the window its activation back; offscreen

@@ -2,39 +2,76 @@
 // maximum lengths, fonts and colours (readable under any desktop palette), labels that ignore
 // clicks, and the notices.
 #include "app/form1.h"
+#include "noticetexts.h"
 #include "windowprobe.h"
 
 #include <QClipboard>
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTest>
 #include <QToolTip>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 
 using namespace windowprobe;
+
+namespace {
+
+// Every field text and label caption of the window, by control name.
+QString snapshot(const QWidget &window)
+{
+    QString all;
+    for (const QLineEdit *edit : window.findChildren<QLineEdit *>())
+        all += edit->objectName() + QLatin1Char('=') + edit->text() + QLatin1Char(';');
+    for (const QLabel *label : window.findChildren<QLabel *>())
+        all += label->objectName() + QLatin1Char('=') + label->text() + QLatin1Char(';');
+    return all;
+}
+
+// WCAG's contrast ratio of two colours, from 1 to 21.
+double contrast(const QColor &a, const QColor &b)
+{
+    const auto luminance = [](const QColor &c) {
+        const auto linear = [](double v) {
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The contrast of a text drawn in `area` against the background at `background`: that of
+// its strongest pixel, the core of a stroke, which antialiasing leaves in the text's colour.
+double textContrast(const QImage &image, const QRect &area, const QPoint &background)
+{
+    double best = 1;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            best = std::max(best, contrast(image.pixelColor(x, y), image.pixelColor(background)));
+    return best;
+}
+
+} // namespace
 
 class TestForm1 : public QObject
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<Form1> m_form;
-    QList<Notice> m_notices;
+    std::unique_ptr<ShownWindow> m_form;
 
     QColor pixelAt(int x, int y) { return m_form->grab().toImage().pixelColor(x, y); }
 
     void open()
     {
-        m_notices.clear();
-        m_form = std::make_unique<Form1>();
-        m_form->setNoticeHandler(recordNotices([this](const Notice &n) { m_notices << n; }));
-        m_form->Form_Load();
-        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        m_form = std::make_unique<ShownWindow>();
+        QVERIFY(m_form->load());
     }
 
 private Q_SLOTS:
@@ -62,8 +99,8 @@ private Q_SLOTS:
     {
         auto *label6 = get<QLabel>(*m_form, "Label6");
         QTest::mouseDClick(label6, Qt::LeftButton);
-        QCOMPARE(m_notices.size(), 1);
-        const auto [text, style, title] = m_notices.first();
+        QCOMPARE(m_form->notices.size(), 1);
+        const auto [text, style, title] = m_form->notices.first();
         QCOMPARE(text, QStringLiteral("Koyomix Ver." KOYOMIX_VERSION "\r\r") + label6->text());
         QCOMPARE(style, 64);
         QCOMPARE(title, QStringLiteral("Koyomix"));
@@ -98,12 +135,48 @@ private Q_SLOTS:
             QTest::mouseDClick(get(*m_form, label), Qt::LeftButton);
         else
             QTest::mouseClick(get(*m_form, label), Qt::LeftButton);
-        QCOMPARE(m_notices.size(), notices);
+        QCOMPARE(m_form->notices.size(), notices);
         QCOMPARE(snapshot(*m_form), before);
         QCOMPARE(QApplication::focusWidget(), get(*m_form, "Text4"));
     }
 
-    void layout_data() { layoutTable(); }
+    void layout_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("geometry");
+        QTest::addColumn<int>("maxLength");
+        QTest::addColumn<QString>("requested");
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<double>("points");
+        QTest::addColumn<bool>("bold");
+        const QString gothic = QStringLiteral("IPAPGothic");
+        const auto row = [](const char *what, const char *name, QRect r, int maxLength,
+                            const QString &family, double points, bool bold) {
+            const QString requested = family == QLatin1String("IPAPGothic")
+                                          ? QStringLiteral("ＭＳ Ｐゴシック")
+                                          : QStringLiteral("Arial");
+            QTest::addRow("%s %s", name, what) << QString::fromLatin1(name) << r << maxLength
+                                               << requested << family << points << bold;
+        };
+        row("ordinal year field", "Text4", {8, 8, 41, 19}, 4, gothic, 9.75, false);
+        row("separator in the ordinal row", "Label3_2", {48, 8, 17, 25}, 0, gothic, 14.25, false);
+        row("day-of-year field", "Text5", {56, 8, 33, 19}, 3, gothic, 9.75, false);
+        row("button to the calendar date", "Command2", {120, 8, 97, 25}, 0, gothic, 8.25, true);
+        row("calendar date result", "Label4", {224, 8, 145, 17}, 0, gothic, 12, true);
+        row("era result of the ordinal row", "Label5", {224, 32, 145, 17}, 0, gothic, 9.75, false);
+        row("calendar year field", "Text1", {8, 56, 41, 19}, 4, gothic, 9.75, false);
+        row("first separator of the calendar row", "Label3_0", {48, 56, 17, 25}, 0, gothic, 14.25,
+            false);
+        row("month field", "Text2", {56, 56, 25, 19}, 2, gothic, 9.75, false);
+        row("second separator of the calendar row", "Label3_1", {80, 56, 17, 25}, 0, gothic, 14.25,
+            false);
+        row("day field", "Text3", {88, 56, 25, 19}, 2, gothic, 9.75, false);
+        row("button to the ordinal date", "Command1", {120, 56, 97, 25}, 0, gothic, 8.25, true);
+        row("ordinal date result", "Label1", {224, 56, 145, 17}, 0, gothic, 12, true);
+        row("era result of the calendar row", "Label2", {224, 80, 145, 17}, 0, gothic, 9.75, false);
+        row("credit line", "Label6", {0, 88, 89, 17}, 0, QStringLiteral("Liberation Sans"), 8.25,
+            false);
+    }
 
     void layout()
     {
@@ -318,8 +391,7 @@ private Q_SLOTS:
 
         m_form->setNoticeHandler({});
         BoxCloser closer;
-        m_form->ShowNotice(QStringLiteral("数字をを入力してください"), 0,
-                           QStringLiteral("Koyomix"));
+        m_form->ShowNotice(noticetexts::ordinalYearDigits, 0, QStringLiteral("Koyomix"));
         QCOMPARE(closer.boxes.size(), 1);
         const BoxSeen &seen = closer.boxes[0];
         QCOMPARE(seen.picture.pixelColor(2, 2), window);
@@ -355,40 +427,6 @@ private Q_SLOTS:
     {
         for (const char *name : {"Command1", "Command2"})
             QVERIFY2(drawsWithoutBoxes(get(*m_form, name)->toolTip(), QToolTip::font()), name);
-    }
-
-    // The real box behind ShowNotice, answered by the test.
-    void realNotice_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("style");
-        QTest::addColumn<int>("icon");
-        QTest::addColumn<int>("lines");
-        QTest::newRow("style 0 has no icon")
-            << QStringLiteral("数字をを入力してください") << 0 << int(QMessageBox::NoIcon) << 1;
-        QTest::newRow("style 64 has the information icon, CR CR reads as an empty line")
-            << QStringLiteral("Koyomix Ver." KOYOMIX_VERSION "\r\r年月日") << 64 << int(QMessageBox::Information)
-            << 3;
-    }
-
-    void realNotice()
-    {
-        QFETCH(QString, text);
-        QFETCH(int, style);
-        QFETCH(int, icon);
-        QFETCH(int, lines);
-        m_form->setNoticeHandler({});
-        BoxCloser closer;
-        QCOMPARE(m_form->ShowNotice(text, style, QStringLiteral("Koyomix")), int(Form1::NoticeOk));
-        QCOMPARE(closer.boxes.size(), 1);
-        const BoxSeen &seen = closer.boxes[0];
-        QCOMPARE(seen.parent, static_cast<QWidget *>(m_form.get()));
-        QCOMPARE(seen.title, QStringLiteral("Koyomix"));
-        QCOMPARE(seen.icon, icon);
-        QCOMPARE(seen.buttons, 1);
-        QVERIFY(seen.okWithoutIcon);
-        QCOMPARE(seen.text.split(QChar(10)).size(), lines);
-        QVERIFY(seen.drawsWithoutBoxes);
     }
 };
 

@@ -25,15 +25,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("moveTo"); // empty: stays
         QTest::addColumn<QString>("picture");
         // Built before it has a screen, the window first takes the highest density of all.
-        QTest::newRow("shown on the 2x screen: the 2x picture") << "2x"
-                                                                << ""
-                                                                << "hand@2x";
-        QTest::newRow("shown on the 1x screen: the 1x picture") << "1x"
-                                                                << ""
-                                                                << "hand";
-        QTest::newRow("moved from the 2x to the 1x screen: redrawn from the 1x picture") << "2x"
-                                                                                         << "1x"
-                                                                                         << "hand";
+        QTest::newRow("shown on the 2x screen: the 2x picture")
+            << QStringLiteral("2x") << QString() << QStringLiteral("hand@2x");
+        QTest::newRow("shown on the 1x screen: the 1x picture")
+            << QStringLiteral("1x") << QString() << QStringLiteral("hand");
+        QTest::newRow("moved from the 2x to the 1x screen: redrawn from the 1x picture")
+            << QStringLiteral("2x") << QStringLiteral("1x") << QStringLiteral("hand");
     }
 
     void handIsDrawnForTheScreen()

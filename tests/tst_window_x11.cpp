@@ -1,7 +1,8 @@
 // The window on a real X server with a window manager: start-up focus, the client area
-// and frame hints the window manager sees, a refused resize, the about box on screen, and
+// and frame hints the window manager sees, a refused resize, the notices on screen, and
 // a screenshot for people to look at (koyomix-x11.png in the test's working directory).
 #include "app/form1.h"
+#include "noticetexts.h"
 #include "windowprobe.h"
 
 #include <QDir>
@@ -95,23 +96,39 @@ private Q_SLOTS:
         QCOMPARE(shot.pixelColor(shot.width() - 10, shot.height() - 10), QColor(224, 224, 224));
     }
 
-    void aboutBoxOnScreen()
+    // The real box behind ShowNotice, answered by a key: the about box, and a field's notice.
+    void noticeOnScreen_data()
     {
-        Form1 form;
-        form.Form_Load();
-        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QTest::addColumn<bool>("about");
+        QTest::addColumn<int>("icon");
+        QTest::newRow("about box: information icon, CR CR reads as an empty line")
+            << true << int(QMessageBox::Information);
+        QTest::newRow("a field's notice: no icon, one line") << false << int(QMessageBox::NoIcon);
+    }
+
+    void noticeOnScreen()
+    {
+        QFETCH(bool, about);
+        ShownWindow form(ShownWindow::RealNotices);
+        QVERIFY(form.load());
         BoxCloser closer;
         auto *label6 = get<QLabel>(form, "Label6");
-        QTest::mouseDClick(label6, Qt::LeftButton);
+        if (about)
+            QTest::mouseDClick(label6, Qt::LeftButton);
+        else
+            QCOMPARE(form.chkYYYY2(QStringLiteral("x")), 1);
         QCOMPARE(closer.boxes.size(), 1);
         const BoxSeen &seen = closer.boxes[0];
         QCOMPARE(seen.parent, static_cast<QWidget *>(&form));
         QCOMPARE(seen.title, QStringLiteral("Koyomix"));
-        QCOMPARE(seen.icon, int(QMessageBox::Information));
+        QTEST(seen.icon, "icon");
         QCOMPARE(seen.buttons, 1);
         QVERIFY(seen.okWithoutIcon);
+        QVERIFY(seen.drawsWithoutBoxes);
         QCOMPARE(seen.text.split(QLatin1Char('\n')),
-                 QStringList({QStringLiteral("Koyomix Ver." KOYOMIX_VERSION), QString(), label6->text()}));
+                 about ? QStringList({QStringLiteral("Koyomix Ver." KOYOMIX_VERSION), QString(),
+                                      label6->text()})
+                       : QStringList{noticetexts::ordinalYearDigits});
         QCOMPARE(form.RET(), qint16(Form1::NoticeOk));
         QVERIFY(QTest::qWaitForWindowActive(&form));
         QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Text4"));

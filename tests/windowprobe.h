@@ -1,8 +1,7 @@
 #pragma once
 // Helpers shared by the window tests: a lookup of the window's controls by name, notices
-// recorded instead of shown, a focus event recorder, the layout table, a snapshot of every
-// text of the window, a glyph check, text contrast, and a closer that inspects and answers
-// every message box.
+// recorded instead of shown, a shown and active window, a focus event recorder, a glyph check,
+// and a closer that inspects and answers every message box.
 
 #include "app/form1.h"
 
@@ -17,9 +16,8 @@
 #include <QTextLayout>
 #include <QTimer>
 
-#include <algorithm>
-#include <cmath>
 #include <functional>
+#include <initializer_list>
 #include <utility>
 
 namespace windowprobe {
@@ -49,6 +47,46 @@ inline Form1::NoticeHandler recordNotices(std::function<void(const Notice &)> re
     };
 }
 
+// How long the window manager may take to activate a window or give it back its focus: on a
+// machine busy with other work that can be far longer than Qt Test's default of 5 s.
+constexpr int windowManagerTimeout = 30000;
+
+using FieldTexts = std::initializer_list<std::pair<const char *, QString>>;
+
+// The window as a user finds it. Its notices are recorded in `notices` and answered with
+// `answer`, or open as the real boxes.
+class ShownWindow : public Form1
+{
+public:
+    enum NoticeKind { RecordedNotices, RealNotices };
+    explicit ShownWindow(NoticeKind kind = RecordedNotices, int answer = Form1::NoticeOk)
+    {
+        if (kind == RecordedNotices)
+            setNoticeHandler(recordNotices([this](const Notice &n) { notices << n; }, answer));
+    }
+    QList<Notice> notices;
+
+    // Sets the fields' texts, then loads the window; true once it is active with the focus in
+    // `focus` (in no field when null). Moved from Text4 by a call, the focus has Text4 checked
+    // once the event loop runs.
+    [[nodiscard]] bool load(FieldTexts texts = {}, const char *focus = "Text4")
+    {
+        for (const auto &[name, text] : texts)
+            get<QLineEdit>(*this, name)->setText(text);
+        Form_Load();
+        if (!QTest::qWaitForWindowActive(this, windowManagerTimeout))
+            return false;
+        if (!focus) {
+            if (QWidget *w = QApplication::focusWidget())
+                w->clearFocus();
+            return true;
+        }
+        get(*this, focus)->setFocus();
+        return QTest::qWaitFor([&] { return QApplication::focusWidget() == get(*this, focus); },
+                               windowManagerTimeout);
+    }
+};
+
 // Records the focus events of one type (FocusIn or FocusOut) that reach the objects it
 // filters: the reason of each, and `onEvent` run at once, while the code that moved the
 // focus is still running.
@@ -74,55 +112,6 @@ public:
     }
 };
 
-inline void layoutTable()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QRect>("geometry");
-    QTest::addColumn<int>("maxLength");
-    QTest::addColumn<QString>("requested");
-    QTest::addColumn<QString>("family");
-    QTest::addColumn<double>("points");
-    QTest::addColumn<bool>("bold");
-    const QString gothic = QStringLiteral("IPAPGothic");
-    const auto row = [](const char *what, const char *name, QRect r, int maxLength,
-                        const QString &family, double points, bool bold) {
-        const QString requested = family == QLatin1String("IPAPGothic")
-                                      ? QStringLiteral("ＭＳ Ｐゴシック")
-                                      : QStringLiteral("Arial");
-        QTest::addRow("%s %s", name, what)
-            << QString::fromLatin1(name) << r << maxLength << requested << family << points << bold;
-    };
-    row("ordinal year field", "Text4", {8, 8, 41, 19}, 4, gothic, 9.75, false);
-    row("separator in the ordinal row", "Label3_2", {48, 8, 17, 25}, 0, gothic, 14.25, false);
-    row("day-of-year field", "Text5", {56, 8, 33, 19}, 3, gothic, 9.75, false);
-    row("button to the calendar date", "Command2", {120, 8, 97, 25}, 0, gothic, 8.25, true);
-    row("calendar date result", "Label4", {224, 8, 145, 17}, 0, gothic, 12, true);
-    row("era result of the ordinal row", "Label5", {224, 32, 145, 17}, 0, gothic, 9.75, false);
-    row("calendar year field", "Text1", {8, 56, 41, 19}, 4, gothic, 9.75, false);
-    row("first separator of the calendar row", "Label3_0", {48, 56, 17, 25}, 0, gothic, 14.25,
-        false);
-    row("month field", "Text2", {56, 56, 25, 19}, 2, gothic, 9.75, false);
-    row("second separator of the calendar row", "Label3_1", {80, 56, 17, 25}, 0, gothic, 14.25,
-        false);
-    row("day field", "Text3", {88, 56, 25, 19}, 2, gothic, 9.75, false);
-    row("button to the ordinal date", "Command1", {120, 56, 97, 25}, 0, gothic, 8.25, true);
-    row("ordinal date result", "Label1", {224, 56, 145, 17}, 0, gothic, 12, true);
-    row("era result of the calendar row", "Label2", {224, 80, 145, 17}, 0, gothic, 9.75, false);
-    row("credit line", "Label6", {0, 88, 89, 17}, 0, QStringLiteral("Liberation Sans"), 8.25,
-        false);
-}
-
-// Every field text and label caption of the window, by control name.
-inline QString snapshot(const QWidget &window)
-{
-    QString all;
-    for (const QLineEdit *edit : window.findChildren<QLineEdit *>())
-        all += edit->objectName() + QLatin1Char('=') + edit->text() + QLatin1Char(';');
-    for (const QLabel *label : window.findChildren<QLabel *>())
-        all += label->objectName() + QLatin1Char('=') + label->text() + QLatin1Char(';');
-    return all;
-}
-
 // True when no character of the text is drawn as the missing-glyph box, fallback fonts
 // included.
 inline bool drawsWithoutBoxes(const QString &text, const QFont &font)
@@ -137,30 +126,6 @@ inline bool drawsWithoutBoxes(const QString &text, const QFont &font)
             if (glyph == 0)
                 return false;
     return !runs.isEmpty();
-}
-
-// WCAG's contrast ratio of two colours, from 1 to 21.
-inline double contrast(const QColor &a, const QColor &b)
-{
-    const auto luminance = [](const QColor &c) {
-        const auto linear = [](double v) {
-            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-        };
-        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
-    };
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
-// The contrast of a text drawn in `area` against the background at `background`: that of
-// its strongest pixel, the core of a stroke, which antialiasing leaves in the text's colour.
-inline double textContrast(const QImage &image, const QRect &area, const QPoint &background)
-{
-    double best = 1;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            best = std::max(best, contrast(image.pixelColor(x, y), image.pixelColor(background)));
-    return best;
 }
 
 struct BoxSeen
