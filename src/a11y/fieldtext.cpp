@@ -20,6 +20,26 @@ namespace {
 
 QHash<const QLineEdit *, FieldEditRoute> routes;
 
+// A client's replacement of a range of `current`: offsets clamped to the text, and of the new
+// text only its characters of text, cut to the field's room as a paste into the field is. NUL,
+// control and format characters never enter, nor do surrogates: a digit field takes none of
+// them, and a lone one is not text.
+QString replaced(QString current, int maxLength, int startOffset, int endOffset,
+                 const QString &text)
+{
+    const int start = std::clamp(startOffset, 0, int(current.size()));
+    const int end = std::clamp(endOffset, start, int(current.size()));
+    const int room = maxLength - int(current.size()) + (end - start);
+    QString kept;
+    for (const QChar c : text) {
+        if (kept.size() >= room)
+            break;
+        if (c.isPrint())
+            kept += c;
+    }
+    return current.replace(start, end - start, kept);
+}
+
 class FieldText : public QAccessibleWidget,
                   public QAccessibleTextInterface,
                   public QAccessibleEditableTextInterface
@@ -158,8 +178,6 @@ private:
     {
         return boundary == QAccessible::CharBoundary ? boundary : QAccessible::LineBoundary;
     }
-    static QString replaced(QString current, int maxLength, int startOffset, int endOffset,
-                            const QString &text);
 };
 
 // Where Qt's line edit draws the character: its x in the field's one-line text layout, which
@@ -183,34 +201,11 @@ QRect FieldText::characterRect(int offset) const
     return r;
 }
 
-// A client's replacement of a range of `current`: offsets clamped to the text, and of the new
-// text only its characters of text, cut to the field's room as a paste into the field is. NUL,
-// control and format characters never enter, nor do surrogates: a digit field takes none of
-// them, and a lone one is not text.
-QString FieldText::replaced(QString current, int maxLength, int startOffset, int endOffset,
-                            const QString &text)
-{
-    const int start = std::clamp(startOffset, 0, int(current.size()));
-    const int end = std::clamp(endOffset, start, int(current.size()));
-    const int room = maxLength - int(current.size()) + (end - start);
-    QString kept;
-    for (const QChar c : text) {
-        if (kept.size() >= room)
-            break;
-        if (c.isPrint())
-            kept += c;
-    }
-    return current.replace(start, end - start, kept);
-}
-
 } // namespace
 
 void routeFieldEdits(QLineEdit *field, FieldEditRoute route)
 {
-    if (route)
-        routes.insert(field, std::move(route));
-    else
-        routes.remove(field);
+    routes[field] = std::move(route);
 }
 
 QAccessibleInterface *fieldTextInterface(QLineEdit *field)

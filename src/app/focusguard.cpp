@@ -53,15 +53,12 @@ void FocusGuard::watch(QLineEdit *field, std::function<void()> lostFocus)
     // A client's edit of the field it is in, with nothing it asked before waiting, is taken at
     // once, as typing; any other waits until the call has returned.
     routeFieldEdits(field, [this, field](FieldEdit edit) {
-        QWidget *in = m_visited ? m_visited : m_window->focusWidget();
-        if ((m_later.empty() && m_notices == 0 && field == in) || !m_window->isVisible()) {
-            field->setText(edit());
-            if (m_visited)
-                m_pause.start();
-            return;
-        }
+        if (!m_window->isVisible()) // not shown yet: nothing to check it against
+            return field->setText(edit());
+        const bool typed = m_later.empty() && m_notices == 0 &&
+                           field == (m_visited ? m_visited : m_window->focusWidget());
         m_later.emplace_back(field, std::move(edit));
-        QTimer::singleShot(0, this, &FocusGuard::runLater);
+        typed ? runLater() : QTimer::singleShot(0, this, &FocusGuard::runLater);
     });
 }
 
@@ -90,28 +87,22 @@ void FocusGuard::watchButton(QAbstractButton *button, std::function<void()> clic
 // What calls asked for, in order, once they have returned and no notice is open; nothing for a
 // window that has gone. An edit of another field leaves the field the client was in (or the
 // focused field), which is checked; a refusal's notice answers all asked after it, dropped.
+// An edit of the field the client is in is taken as typed.
 void FocusGuard::runLater()
 {
-    if (!m_window->isVisible()) {
+    if (!m_window->isVisible())
         m_later.clear();
-        m_visited = nullptr;
-    }
     while (m_notices == 0 && !m_later.empty()) {
         const auto [field, edit] = std::move(m_later.front());
         m_later.pop_front();
         QWidget *focus = m_window->focusWidget();
         QWidget *in = m_visited ? m_visited : focus;
-        bool accepted = true;
-        if (!edit) { // a call moved the focus away: checked unless it has come back
-            accepted = field == focus || check(field);
-        } else if (field != in) {
-            m_visited = field == focus ? nullptr : field;
-            accepted = check(in);
-        }
-        if (!accepted) {
+        // A call's focus move is checked unless the focus has come back.
+        if (!(edit ? field == in || check(in) : field == focus || check(field))) {
             m_later.clear();
             m_visited = nullptr;
         } else if (edit) {
+            m_visited = field == focus ? nullptr : field;
             field->setText(edit());
         }
     }
