@@ -3,6 +3,8 @@
 #include "dates/asciidigit.h"
 #include "dates/japaneseera.h"
 
+#include <cstdlib>
+
 namespace koyomix {
 
 using namespace std::chrono;
@@ -35,25 +37,12 @@ std::optional<year_month_day> readDateText(QStringView text)
     return ymd;
 }
 
-// value in decimal, at least `width` digits with leading zeros (QString::arg is several
-// times slower, and formatDate runs for every day of a sweep).
+// value in decimal, at least `width` digits with leading zeros, the sign before them.
 void appendZeroPadded(QString &out, int number, int width)
 {
-    qint64 value = number;
-    if (value < 0) {
+    if (number < 0)
         out += u'-';
-        value = -value;
-    }
-    char16_t digits[12];
-    int n = 0;
-    do {
-        digits[n++] = char16_t(u'0' + value % 10);
-        value /= 10;
-    } while (value > 0);
-    for (int i = n; i < width; ++i)
-        out += u'0';
-    while (n > 0)
-        out += QChar(digits[--n]);
+    out += QString::number(std::abs(qint64(number))).rightJustified(width, u'0');
 }
 
 } // namespace
