@@ -7,7 +7,8 @@ Starts the program given as the first argument, then, as a user would:
   - moves into the year field by AT-SPI, types 2001 Tab 03 Tab 11 Tab on the keyboard,
     presses Space on the focused button, and reads the two results of the conversion;
   - works the top row as voice control does: sets a field's text and presses the button
-    through AT-SPI, each checked like typing; moves the focus by a call that returns at once.
+    through AT-SPI, each checked like typing; moves the focus by a call that returns at once;
+    edits a field by calls sent without waiting for their answers.
 
 Runs inside dbus-run-session (the AT-SPI bus is started on demand) on an X server
 (with-x11.sh). Exits non-zero with a message that says what a screen reader would miss.
@@ -167,6 +168,31 @@ def without_the_keyboard(app, frame, named):
     xdotool("search", "--sync", "--onlyvisible", "--name", "^Koyomix$", "windowactivate", "--sync")
     xdotool("key", "Return")
     wait_for("the focus back in 通日の年", lambda: year.getState().contains(pyatspi.STATE_FOCUSED))
+    # A client that sends its calls without waiting for each answer: 通日 gets the edits in
+    # order, each on the text the one before left, and is checked once they stop.
+    xdotool("key", "ctrl+a")
+    xdotool("type", "2001")
+    wait_for("2001 typed in 通日の年", lambda: text(year) == "2001")
+    send_without_waiting(day, "DeleteText", "(ii)", (0, 3))
+    send_without_waiting(day, "InsertText", "(isi)", (0, "4", 1))
+    send_without_waiting(day, "InsertText", "(isi)", (1, "5", 1))
+    wait_for("通日 045: 070 deleted, 4 and 5 inserted, then checked", lambda: text(day) == "045")
+
+
+def send_without_waiting(node, method, signature, args):
+    """Sends one EditableText call on the accessibility bus and does not wait for its answer."""
+    from gi.repository import Gio, GLib
+    global a11y_bus
+    if "a11y_bus" not in globals():
+        session = Gio.bus_get_sync(Gio.BusType.SESSION)
+        address = session.call_sync("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress",
+                                    None, GLib.VariantType("(s)"), 0, -1, None).unpack()[0]
+        a11y_bus = Gio.DBusConnection.new_for_address_sync(
+            address, Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT
+            | Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION, None, None)
+    a11y_bus.call(node.app.bus_name, node.path, "org.a11y.atspi.EditableText", method,
+                  GLib.Variant(signature, args), None, 0, -1, None, None, None)
+    a11y_bus.flush_sync(None)
 
 
 def main():
