@@ -261,8 +261,6 @@ private Q_SLOTS:
             press, false, 1);
         row("focus on Text5 behind the about box: the focus stays in Text4", "about", "", "Text5",
             focus, false, 1);
-        row("focus on Text5 holding x behind the about box: Text5 not checked after OK", "about",
-            "Text5=x", "Text5", focus, false, 1);
         row("5 set into Text2, focused behind Text1's notice: Text1 again after OK, 5 not taken",
             "Text1", "", "Text2", "5", false, 2);
     }
@@ -439,7 +437,8 @@ private Q_SLOTS:
     void nothingIsCheckedBehindANotice()
     {
         QFETCH(QString, route);
-        startWith({{"Text4", "x"}});
+        // Text5 is bad too: putting the focus back from it, as the notice closes, checks it not.
+        startWith({{"Text4", "x"}, {"Text5", "y"}});
         const auto moveByCall = [this] {
             QAccessible::queryAccessibleInterface(get(*m_form, "Text5"))
                 ->actionInterface()

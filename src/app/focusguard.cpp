@@ -55,8 +55,8 @@ void FocusGuard::watch(QLineEdit *field, std::function<void()> lostFocus)
     routeFieldEdits(field, [this, field](FieldEdit edit) {
         if (!m_window->isVisible()) // not shown yet: nothing to check it against
             return field->setText(edit());
-        const bool typed = m_later.empty() && m_notices == 0 &&
-                           field == (m_visited ? m_visited : m_window->focusWidget());
+        const bool typed =
+            m_later.empty() && field == (m_visited ? m_visited : m_window->focusWidget());
         m_later.emplace_back(field, std::move(edit));
         typed ? runLater() : QTimer::singleShot(0, this, &FocusGuard::runLater);
     });
