@@ -3,6 +3,7 @@
 #include "a11y/accessiblefactory.h"
 #include "a11y/noticereading.h"
 #include "a11y/resultannouncer.h"
+#include "app/activation.h"
 #include "app/focusguard.h"
 #include "app/inputmethod.h"
 #include "app/resultcopy.h"
@@ -120,6 +121,7 @@ int Form1::ShowNotice(const QString &text, int style, const QString &title)
     box.button(QMessageBox::Ok)->setIcon(QIcon());
     koyomix::readNoticeOnce(box);
     box.exec();
+    koyomix::keepActivation(this);
     return NoticeOk;
 }
 
