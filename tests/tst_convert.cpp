@@ -1,10 +1,5 @@
-#include "app/form1.h"
 #include "noticetexts.h"
 #include "windowprobe.h"
-
-#include <QLabel>
-#include <QLineEdit>
-#include <QTest>
 
 #include <cmath>
 

@@ -1,19 +1,14 @@
 // What the window offers a desktop user beyond the conversions: what a screen reader
 // reads, the IME kept off in the digit fields, copying results, Qt's texts in Japanese.
-#include "app/form1.h"
 #include "app/qttranslations.h"
 #include "noticetexts.h"
 #include "windowprobe.h"
 
 #include <QAccessible>
-#include <QApplication>
 #include <QClipboard>
 #include <QInputMethodQueryEvent>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QTest>
 
 using namespace windowprobe;
 

@@ -1,12 +1,9 @@
 // The text a screen reader reads from the five digit fields: every boundary at, before and
 // after every offset, answered at once; everything else answered as Qt's own line edit does.
 #include "a11y/accessiblefactory.h"
-#include "app/form1.h"
 #include "windowprobe.h"
 
 #include <QAccessible>
-#include <QLineEdit>
-#include <QTest>
 
 #include <algorithm>
 #include <climits>

@@ -1,10 +1,6 @@
 // The five check members and the lost-focus handlers on the window, with the notice seam.
-#include "app/form1.h"
 #include "noticetexts.h"
 #include "windowprobe.h"
-
-#include <QLineEdit>
-#include <QTest>
 
 using namespace windowprobe;
 

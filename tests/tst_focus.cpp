@@ -1,29 +1,23 @@
 // Focus sequences around the field checks, with the real modal notice. Runs twice: on a
 // real X server with a window manager, and offscreen.
 #include "app/focusguard.h"
-#include "app/form1.h"
 #include "noticetexts.h"
 #include "windowprobe.h"
 
 #include <QAccessible>
-#include <QApplication>
 #include <QClipboard>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
-#include <QTest>
 
 using namespace windowprobe;
 
 namespace {
 
 using namespace noticetexts;
-
 
 } // namespace
 

@@ -1,17 +1,13 @@
 // The Koyomix window as built from its layout: start-up state, layout table, tab cycle,
 // maximum lengths, fonts and colours (readable under any desktop palette), labels that ignore
 // clicks, and the notices.
-#include "app/form1.h"
 #include "noticetexts.h"
 #include "windowprobe.h"
 
 #include <QClipboard>
 #include <QFontInfo>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QScopeGuard>
-#include <QTest>
 #include <QToolTip>
 
 #include <algorithm>

@@ -1,16 +1,13 @@
 // The window on a real X server with a window manager: start-up focus, the client area
 // and frame hints the window manager sees, a refused resize, the notices on screen, and
 // a screenshot for people to look at (koyomix-x11.png in the test's working directory).
-#include "app/form1.h"
 #include "noticetexts.h"
 #include "windowprobe.h"
 
 #include <QDir>
-#include <QLabel>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
-#include <QTest>
 
 using namespace windowprobe;
 
