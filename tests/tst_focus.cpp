@@ -15,11 +15,7 @@
 
 using namespace windowprobe;
 
-namespace {
-
 using namespace noticetexts;
-
-} // namespace
 
 class TestFocus : public QObject
 {
@@ -84,18 +80,17 @@ private Q_SLOTS:
     {
         startWith({});
         focusInto("Text1");
-        QTest::keyClicks(get(*m_form, "Text1"), "5");
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QTest::keyClicks(get(*m_form, "Text2"), "3");
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QTest::keyClicks(get(*m_form, "Text3"), "11");
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QString left;
+        for (const auto &[field, typed] :
+             FieldTexts{{"Text1", "5"}, {"Text2", "3"}, {"Text3", "11"}}) {
+            QTest::keyClicks(get(*m_form, field), typed);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
         settle();
         QCOMPARE(m_closer->texts, QStringList());
-        QCOMPARE(get<QLineEdit>(*m_form, "Text1")->text() +
-                     get<QLineEdit>(*m_form, "Text2")->text() +
-                     get<QLineEdit>(*m_form, "Text3")->text(),
-                 QStringLiteral("20050311"));
+        for (const char *field : {"Text1", "Text2", "Text3"})
+            left += get<QLineEdit>(*m_form, field)->text();
+        QCOMPARE(left, QStringLiteral("20050311"));
         QCOMPARE(QApplication::focusWidget(), get(*m_form, "Command1"));
     }
 
