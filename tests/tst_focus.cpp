@@ -80,7 +80,6 @@ private Q_SLOTS:
     {
         startWith({});
         focusInto("Text1");
-        QString left;
         for (const auto &[field, typed] :
              FieldTexts{{"Text1", "5"}, {"Text2", "3"}, {"Text3", "11"}}) {
             QTest::keyClicks(get(*m_form, field), typed);
@@ -88,6 +87,7 @@ private Q_SLOTS:
         }
         settle();
         QCOMPARE(m_closer->texts, QStringList());
+        QString left;
         for (const char *field : {"Text1", "Text2", "Text3"})
             left += get<QLineEdit>(*m_form, field)->text();
         QCOMPARE(left, QStringLiteral("20050311"));
