@@ -1,10 +1,5 @@
-#include "app/form1.h"
 #include "noticetexts.h"
 #include "windowprobe.h"
-
-#include <QLabel>
-#include <QLineEdit>
-#include <QTest>
 
 #include <cmath>
 
@@ -15,6 +10,9 @@ namespace {
 using namespace noticetexts;
 constexpr int kAnswer = 7; // what the recorded user answers a notice with; RET must take it
 constexpr qint16 kRetBefore = 42;
+// The fields and the two result labels of each button's row, by the button's number.
+const QStringList fieldsOf[] = {{}, {"Text1", "Text2", "Text3"}, {"Text4", "Text5"}};
+const QStringList labelsOf[] = {{}, {"Label1", "Label2"}, {"Label4", "Label5"}};
 
 } // namespace
 
@@ -31,12 +29,8 @@ class TestConvert : public QObject
         QFETCH(QString, focus); // empty: nobody gets the focus
         QFETCH(QString, first);
         QFETCH(QString, second);
-        const QStringList fields =
-            button == 1 ? QStringList{"Text1", "Text2", "Text3"} : QStringList{"Text4", "Text5"};
-        const QStringList own =
-            button == 1 ? QStringList{"Label1", "Label2"} : QStringList{"Label4", "Label5"};
-        const QStringList other =
-            button == 1 ? QStringList{"Label4", "Label5"} : QStringList{"Label1", "Label2"};
+        const QStringList &fields = fieldsOf[button], &own = labelsOf[button],
+                          &other = labelsOf[3 - button];
         ShownWindow form;
         QVERIFY(form.load({}, nullptr));
         for (int i = 0; i < texts.size(); ++i) {
@@ -178,16 +172,13 @@ private Q_SLOTS:
         QFETCH(int, button);
         const QStringList samples{"",   " ",  "2001", "1900", "2999", "5",   "01", "12",
                                   "13", "31", "29",   "070",  "366",  "000", "x",  "0"};
-        const QStringList calendar{"Text1", "Text2", "Text3"}, ordinal{"Text4", "Text5"};
         ShownWindow form;
         QVERIFY(form.load({}, nullptr));
         const auto click = [&form](int which) {
             form.notices.clear();
             which == 1 ? form.Command1_Click() : form.Command2_Click();
-            const QStringList labels =
-                which == 1 ? QStringList{"Label1", "Label2"} : QStringList{"Label4", "Label5"};
-            return QStringList{get<QLabel>(form, labels[0])->text(),
-                               get<QLabel>(form, labels[1])->text()};
+            return QStringList{get<QLabel>(form, labelsOf[which][0])->text(),
+                               get<QLabel>(form, labelsOf[which][1])->text()};
         };
         const auto numbers = [](const QStringList &texts) {
             QList<int> all;
@@ -195,8 +186,7 @@ private Q_SLOTS:
                 all << text.toInt();
             return all;
         };
-        const QStringList fields = button == 1 ? calendar : ordinal;
-        const QStringList other = button == 1 ? ordinal : calendar;
+        const QStringList &fields = fieldsOf[button], &other = fieldsOf[3 - button];
         int converted = 0;
         for (int row = 0; row < std::pow(samples.size(), fields.size()); ++row) {
             QStringList typed; // as the fields hold it, cut to their maximum lengths

@@ -1,31 +1,18 @@
 // What the window offers a desktop user beyond the conversions: what a screen reader
 // reads, the IME kept off in the digit fields, copying results, Qt's texts in Japanese.
-#include "app/form1.h"
 #include "app/qttranslations.h"
 #include "noticetexts.h"
 #include "windowprobe.h"
 
 #include <QAccessible>
-#include <QApplication>
 #include <QClipboard>
 #include <QInputMethodQueryEvent>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QTest>
 
 using namespace windowprobe;
 
 namespace {
-
-QMenu *openResultMenu(QLabel *label)
-{
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(4, 4),
-                            label->mapToGlobal(QPoint(4, 4)));
-    QApplication::sendEvent(label, &event);
-    return qobject_cast<QMenu *>(QApplication::activePopupWidget());
-}
 
 QAction *copyAction(QMenu *menu)
 {
@@ -50,8 +37,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("description");
         const auto row = [](const char *what, const char *control, const char *name,
                             const char *description) {
-            QTest::newRow(what) << QString::fromUtf8(control) << QString::fromUtf8(name)
-                                << QString::fromUtf8(description);
+            QTest::newRow(what) << control << name << description;
         };
         row("Text1 is read as year", "Text1", "年", "");
         row("Text2 is read as month", "Text2", "月", "");
@@ -119,7 +105,7 @@ private Q_SLOTS:
         using noticetexts::digits;
         const auto row = [](const char *what, const char *field, const char *pasted,
                             const QStringList &notice) {
-            QTest::newRow(what) << QString::fromUtf8(field) << QString::fromUtf8(pasted) << notice;
+            QTest::newRow(what) << field << pasted << notice;
         };
         row("year ２００１", "Text1", "２００１", {digits});
         row("month ０３", "Text2", "０３", {digits});
@@ -165,11 +151,11 @@ private Q_SLOTS:
         auto *label = get<QLabel>(w, "Label1");
         label->setText(caption);
         if (dragToSelect) {
-            const int y = label->height() / 2;
-            QTest::mousePress(label, Qt::LeftButton, {}, QPoint(1, y));
-            QTest::mouseMove(label, QPoint(label->fontMetrics().horizontalAdvance(caption) / 2, y));
-            QTest::mouseRelease(label, Qt::LeftButton, {},
-                                QPoint(label->fontMetrics().horizontalAdvance(caption) / 2, y));
+            const QPoint middle(label->fontMetrics().horizontalAdvance(caption) / 2,
+                                label->height() / 2);
+            QTest::mousePress(label, Qt::LeftButton, {}, QPoint(1, middle.y()));
+            QTest::mouseMove(label, middle);
+            QTest::mouseRelease(label, Qt::LeftButton, {}, middle);
             QVERIFY(label->hasSelectedText());
             QVERIFY(label->selectedText().size() < caption.size());
             QVERIFY(caption.startsWith(label->selectedText()));
@@ -177,7 +163,10 @@ private Q_SLOTS:
         const QString expected = dragToSelect ? label->selectedText() : caption;
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
 
-        QMenu *menu = openResultMenu(label);
+        QContextMenuEvent open(QContextMenuEvent::Mouse, QPoint(4, 4),
+                               label->mapToGlobal(QPoint(4, 4)));
+        QApplication::sendEvent(label, &open);
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
         QVERIFY(menu);
         QAction *copy = copyAction(menu);
         QVERIFY(copy);

@@ -1,12 +1,9 @@
 // The text a screen reader reads from the five digit fields: every boundary at, before and
 // after every offset, answered at once; everything else answered as Qt's own line edit does.
 #include "a11y/accessiblefactory.h"
-#include "app/form1.h"
 #include "windowprobe.h"
 
 #include <QAccessible>
-#include <QLineEdit>
-#include <QTest>
 
 #include <algorithm>
 #include <climits>
@@ -193,10 +190,8 @@ private Q_SLOTS:
             const QString attributes = iface->attributes(offset, &s, &e);
             if (!attributes.isEmpty() || s != 0 || e != text.size())
                 wrong << QStringLiteral("attributes at %1: \"%2\" %3..%4")
-                             .arg(offset)
-                             .arg(attributes)
-                             .arg(s)
-                             .arg(e);
+                             .arg(QString::number(offset), attributes, QString::number(s),
+                                  QString::number(e));
         }
         for (const auto &[boundary, name] : boundaries) {
             const bool character = boundary == QAccessible::CharBoundary;

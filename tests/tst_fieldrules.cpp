@@ -13,16 +13,8 @@ namespace {
 const FieldRule *ruleNamed(const QString &name)
 {
     using namespace koyomix::rules;
-    const std::pair<const char *, const FieldRule *> all[] = {{"chkYYYY", &chkYYYY},
-                                                              {"chkMM", &chkMM},
-                                                              {"chkDD", &chkDD},
-                                                              {"chkYYYY2", &chkYYYY2},
-                                                              {"chkDDD", &chkDDD}};
-    for (const auto &[n, rule] : all) {
-        if (name == QLatin1String(n))
-            return rule;
-    }
-    return nullptr;
+    const FieldRule *const all[] = {&chkYYYY, &chkMM, &chkDD, &chkYYYY2, &chkDDD};
+    return all[QStringList{"chkYYYY", "chkMM", "chkDD", "chkYYYY2", "chkDDD"}.indexOf(name)];
 }
 
 using namespace noticetexts;

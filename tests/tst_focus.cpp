@@ -1,31 +1,21 @@
 // Focus sequences around the field checks, with the real modal notice. Runs twice: on a
 // real X server with a window manager, and offscreen.
 #include "app/focusguard.h"
-#include "app/form1.h"
 #include "noticetexts.h"
 #include "windowprobe.h"
 
 #include <QAccessible>
-#include <QApplication>
 #include <QClipboard>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
-#include <QTest>
 
 using namespace windowprobe;
 
-namespace {
-
 using namespace noticetexts;
-
-
-} // namespace
 
 class TestFocus : public QObject
 {
@@ -90,18 +80,17 @@ private Q_SLOTS:
     {
         startWith({});
         focusInto("Text1");
-        QTest::keyClicks(get(*m_form, "Text1"), "5");
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QTest::keyClicks(get(*m_form, "Text2"), "3");
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QTest::keyClicks(get(*m_form, "Text3"), "11");
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        for (const auto &[field, typed] :
+             FieldTexts{{"Text1", "5"}, {"Text2", "3"}, {"Text3", "11"}}) {
+            QTest::keyClicks(get(*m_form, field), typed);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
         settle();
         QCOMPARE(m_closer->texts, QStringList());
-        QCOMPARE(get<QLineEdit>(*m_form, "Text1")->text() +
-                     get<QLineEdit>(*m_form, "Text2")->text() +
-                     get<QLineEdit>(*m_form, "Text3")->text(),
-                 QStringLiteral("20050311"));
+        QString left;
+        for (const char *field : {"Text1", "Text2", "Text3"})
+            left += get<QLineEdit>(*m_form, field)->text();
+        QCOMPARE(left, QStringLiteral("20050311"));
         QCOMPARE(QApplication::focusWidget(), get(*m_form, "Command1"));
     }
 

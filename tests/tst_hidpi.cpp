@@ -2,14 +2,9 @@
 // Command2 and the window icon come from their 2x drawings, not from a blurred 32 x 32.
 // The offscreen platform has two screens (hidpi-screens.json), scaled by Qt (see main) and
 // named for their density: "2x" and "1x".
-#include "app/form1.h"
 #include "windowprobe.h"
 
-#include <QApplication>
-#include <QGuiApplication>
-#include <QLabel>
 #include <QScreen>
-#include <QTest>
 #include <QWindow>
 
 using namespace windowprobe;

@@ -1,16 +1,13 @@
 // The window on a real X server with a window manager: start-up focus, the client area
 // and frame hints the window manager sees, a refused resize, the notices on screen, and
 // a screenshot for people to look at (koyomix-x11.png in the test's working directory).
-#include "app/form1.h"
 #include "noticetexts.h"
 #include "windowprobe.h"
 
 #include <QDir>
-#include <QLabel>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
-#include <QTest>
 
 using namespace windowprobe;
 
@@ -27,15 +24,9 @@ QString x11Tool(const QString &program, const QStringList &arguments)
 // The client area as the X server holds it.
 QSize clientSize(const QWidget &window)
 {
-    const QString info = x11Tool(QStringLiteral("xwininfo"),
-                                 {QStringLiteral("-id"), QString::number(window.winId())});
-    const auto number = [&info](const char *key) {
-        return QRegularExpression(QLatin1String(key) + QStringLiteral(":\\s+(\\d+)"))
-            .match(info)
-            .captured(1)
-            .toInt();
-    };
-    return {number("Width"), number("Height")};
+    static const QRegularExpression size(QStringLiteral("Width:\\s+(\\d+)\\s+Height:\\s+(\\d+)"));
+    const auto m = size.match(x11Tool("xwininfo", {"-id", QString::number(window.winId())}));
+    return {m.captured(1).toInt(), m.captured(2).toInt()};
 }
 
 } // namespace
@@ -58,40 +49,33 @@ private Q_SLOTS:
         QCOMPARE(focusOuts.reasons, QList<Qt::FocusReason>());
 
         const QString id = QString::number(form.winId());
-        QVERIFY(x11Tool(QStringLiteral("xprop"),
-                        {QStringLiteral("-id"), id, QStringLiteral("_NET_WM_NAME")})
-                    .contains(QStringLiteral("\"Koyomix Ver." KOYOMIX_VERSION "\"")));
+        const auto xprop = [&id](const char *name) { return x11Tool("xprop", {"-id", id, name}); };
+        QVERIFY(xprop("_NET_WM_NAME").contains("\"Koyomix Ver." KOYOMIX_VERSION "\""));
         QCOMPARE(clientSize(form), QSize(374, 101));
 
         // Motif hints: functions and decorations without minimise (0x08, 0x20) or
         // maximise (0x10, 0x40).
-        const QString motif = x11Tool(QStringLiteral("xprop"), {QStringLiteral("-id"), id,
-                                                                QStringLiteral("_MOTIF_WM_HINTS")});
-        const QStringList hints = motif.section(QLatin1Char('='), 1).split(QLatin1Char(','));
+        const QStringList hints = xprop("_MOTIF_WM_HINTS").section(u'=', 1).split(u',');
         QCOMPARE(hints.size(), 5);
         QCOMPARE(hints[1].trimmed().toUInt(nullptr, 16) & 0x18u, 0u);
         QCOMPARE(hints[2].trimmed().toUInt(nullptr, 16) & 0x60u, 0u);
 
         // What the window manager then allows: neither resizing nor maximising.
-        const QString allowed =
-            x11Tool(QStringLiteral("xprop"),
-                    {QStringLiteral("-id"), id, QStringLiteral("_NET_WM_ALLOWED_ACTIONS")});
+        const QString allowed = xprop("_NET_WM_ALLOWED_ACTIONS");
         QVERIFY(allowed.contains(QStringLiteral("_NET_WM_ACTION_CLOSE")));
         QVERIFY(!allowed.contains(QStringLiteral("_NET_WM_ACTION_RESIZE")));
         QVERIFY(!allowed.contains(QStringLiteral("_NET_WM_ACTION_MAXIMIZE")));
 
-        x11Tool(QStringLiteral("xdotool"),
-                {QStringLiteral("windowsize"), id, QStringLiteral("600"), QStringLiteral("300")});
+        x11Tool("xdotool", {"windowsize", id, "600", "300"});
         form.resize(600, 300);
         QTest::qWait(300);
         QCOMPARE(form.size(), QSize(374, 101));
         QCOMPARE(clientSize(form), QSize(374, 101));
 
-        const QImage shot =
-            form.screen()
-                ->grabWindow(0, form.frameGeometry().x(), form.frameGeometry().y(),
-                             form.frameGeometry().width(), form.frameGeometry().height())
-                .toImage();
+        const QRect frame = form.frameGeometry();
+        const QImage shot = form.screen()
+                                ->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height())
+                                .toImage();
         QVERIFY(shot.save(QDir::current().filePath(QStringLiteral("koyomix-x11.png"))));
         QCOMPARE(shot.pixelColor(shot.width() - 10, shot.height() - 10), QColor(224, 224, 224));
     }

@@ -1,7 +1,8 @@
 #pragma once
 // Helpers shared by the window tests: a lookup of the window's controls by name, notices
 // recorded instead of shown, a shown and active window, a focus event recorder, a glyph check,
-// and a closer that inspects and answers every message box.
+// and a closer that inspects and answers every message box. A window test includes this alone
+// for Form1, Qt Test and the widget classes the helpers hand out.
 
 #include "app/form1.h"
 
