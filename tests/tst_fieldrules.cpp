@@ -63,7 +63,7 @@ private Q_SLOTS:
         row("day of year: 0001, 1234 too long", "chkDDD", {"0001", "1234"}, {dayOfYearLength});
         // Only the ordinal year tells a non-number from a number with a non-digit.
         row("ordinal year: not numbers get the doubled を", "chkYYYY2",
-            {"", "abc", "1 2", "+", "1,", ",1", "1e", "－５", "\t12", ".", "1..2"},
+            {"", "abc", "1 2", "+", "1,", ",1", "1e", "－５", "\t12", ".", "1..2", "12\n"},
             {ordinalYearDigits});
         row("ordinal year: numbers with a non-digit get one を", "chkYYYY2",
             {"+5", "-5", "1e3", "2E-4", "1,000", ".5", "5.", "５", "２００５", "-1,2.5e+3"},

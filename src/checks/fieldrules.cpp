@@ -2,6 +2,8 @@
 
 #include "dates/asciidigit.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 
 namespace koyomix {
@@ -15,12 +17,6 @@ constexpr LengthPrefix kYearLengths[] = {{1, u"200"}, {2, u"20"}, {3, u"2"}, {4,
 constexpr LengthPrefix kTwoDigitLengths[] = {{1, u"0"}, {2, u""}};
 constexpr LengthPrefix kDayOfYearLengths[] = {{1, u"00"}, {2, u"0"}, {3, u""}};
 
-bool isAnyDigit(QChar c)
-{
-    return isAsciiDigit(c) || (c >= u'０' && c <= u'９');
-}
-
-// The calendar and the ordinal year differ only in the numeric notice.
 constexpr FieldRule yearRule(QStringView numericNotice)
 {
     return {.numericNotice = numericNotice,
@@ -75,43 +71,13 @@ QString trimSpaces(QStringView text)
     return text.sliced(begin, end - begin).toString();
 }
 
+// D stands for a digit, ASCII or full-width; \z, unlike $, takes no line break at the end.
 bool isNumericText(QStringView text)
 {
-    const qsizetype n = text.size();
-    qsizetype i = 0;
-    const auto at = [&](char16_t c) { return i < n && text[i] == c; };
-    const auto skipSign = [&] {
-        if (at(u'+') || at(u'-'))
-            ++i;
-    };
-    // Counts the digits read; a comma is passed over only between two digits.
-    const auto readDigits = [&](bool commas) {
-        qsizetype digits = 0;
-        while (i < n) {
-            if (isAnyDigit(text[i]))
-                ++digits;
-            else if (!(commas && digits > 0 && at(u',') && i + 1 < n && isAnyDigit(text[i + 1])))
-                break;
-            ++i;
-        }
-        return digits;
-    };
-
-    skipSign();
-    qsizetype digits = readDigits(true);
-    if (at(u'.')) {
-        ++i;
-        digits += readDigits(false);
-    }
-    if (digits == 0)
-        return false;
-    if (at(u'e') || at(u'E')) {
-        ++i;
-        skipSign();
-        if (readDigits(false) == 0)
-            return false;
-    }
-    return i == n;
+    static const QRegularExpression number(
+        QStringLiteral("^[+-]?(?:D(?:,?D)*(?:\\.D*)?|\\.D+)(?:[eE][+-]?D+)?\\z")
+            .replace(u'D', QStringLiteral("[0-9０-９]")));
+    return number.match(text.toString()).hasMatch();
 }
 
 Verdict checkField(const FieldRule &rule, QStringView text)
