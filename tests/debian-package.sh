@@ -85,11 +85,14 @@ check() {
   # informational and experimental ones too; the overrides in debian/ say why they exist. Two
   # exceptions. Tags on the .changes and the -dbgsym package cannot be overridden, and these
   # three ask for a maintainer address, which Koyomix does not have yet and does not make up.
-  # And a lintian older than the policy the package follows (Debian 12's knows 4.6.2) says so.
-  accepted='^E: koyomix(-dbgsym| changes): malformed-contact (Maintainer|Changed-By) Koyomix developers <>$'
-  accepted+='|^W: koyomix source: newer-standards-version '
+  # And a lintian older than the package (Debian 12's) says that it does not know the policy
+  # version the package follows, or the AppStream tag (of Debian 13's) that it overrides.
+  accepted='^E: koyomix(-dbgsym| changes): malformed-contact (Maintainer|Changed-By) '
+  accepted+='Koyomix developers <>$|^W: koyomix source: newer-standards-version |^E: koyomix: '
+  accepted+='alien-tag appstream-metadata-validation-failed \[usr/share/lintian/overrides/koyomix:'
+  accepted+='[0-9]+\]$'
   lintian_out=$(lintian --pedantic --display-info --display-experimental --allow-root \
-    "$out"/first/koyomix_*.changes 2>&1) || [ $? -eq 1 ] || fail "lintian: $lintian_out"
+    --fail-on none "$out"/first/koyomix_*.changes 2>&1) || fail "lintian: $lintian_out"
   lintian_out=$(grep -Ev "$accepted" <<<"$lintian_out") || true
   [ -z "$lintian_out" ] || fail "lintian: $lintian_out"
   hardening=$(hardening-check "$root/usr/bin/koyomix") || true
