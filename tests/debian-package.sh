@@ -131,9 +131,11 @@ check() {
 }
 
 for step in "$@"; do
+  start=$SECONDS
   case $step in
     build) "$top/script/bootstrap" build
-      build "$first" 0022 ;;
+      build "$first" 0022
+      grep -q 'tests passed, 0 tests failed' "$first.log" || fail "no test ran in the build" ;;
     rebuild) second="$out/second/elsewhere/koyomix"
       DEB_BUILD_OPTIONS="${DEB_BUILD_OPTIONS:-} nocheck" TZ=Asia/Tokyo build "$second" 0002 -b -Pnocheck
       ! grep -q 'Running tests' "$second.log" || fail "tests ran under nocheck"
@@ -151,5 +153,6 @@ for step in "$@"; do
       autopkgtest "$out"/first/koyomix_*.deb "$first" -- null ;;
     *) echo "$usage" >&2; exit 2 ;;
   esac
+  echo "== $step: $((SECONDS - start)) s"
 done
 exit 0
