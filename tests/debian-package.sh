@@ -1,22 +1,29 @@
 #!/usr/bin/env bash
 # The Debian package, built as a packager builds it, and checked; CI runs these steps.
-#   debian-package.sh OUT STEP...  with the steps, in the order given:
-#     build        installs the build dependencies alone and builds the committed tree
-#     rebuild      builds it again in another directory, and requires identical .deb files
-#     check        lintian on the source and the binary package, hardening-check, what the
-#                  package installs and declares, and the installed program started on X
-#     autopkgtest  debian/tests on this system (installs the package here)
+usage="usage: tests/debian-package.sh OUT STEP...   with the steps, in the order given:
+  build        installs the build dependencies and builds the committed tree (source and
+               binary), running the tests that need no display
+  rebuild      builds the binary package again, elsewhere and with nocheck (no test built or
+               run), and requires identical .deb files
+  check        lintian on the .changes (the source, the package, its -dbgsym, the .buildinfo),
+               hardening-check, what the package installs and declares, the installed program
+               started on X, and script/bootstrap reading a control file wrap-and-sort rewrapped
+  autopkgtest  debian/tests on this system. It installs the package here, so it runs only
+               as root and with KOYOMIX_DISPOSABLE_SYSTEM=1 in the environment, which says
+               that this system is a throwaway one (script/test-debian's fresh root sets it)"
 set -euo pipefail
+[ $# -ge 2 ] || { echo "$usage" >&2; exit 2; }
 out=$(mkdir -p "$1" && cd "$1" && pwd)
 shift
 top=$(cd "$(dirname "$0")/.." && pwd)
 here="$top/tests"
 fail() { echo "FAIL: $*" >&2; exit 1; }
 first="$out/first/koyomix"
-# A fresh checkout each time: its files' times are those of the checkout.
+# A fresh checkout each time: its files' times are those of the checkout. Root may clone a
+# checkout that another user owns, which only the upload-pack serving the clone trusts.
 build() {
   rm -rf "${1%/koyomix}"
-  git clone --quiet --no-local "$top" "$1"
+  git clone --quiet --no-local -u "git -c safe.directory='*' upload-pack" "$top" "$1"
   (cd "$1" && umask "$2" && dpkg-buildpackage -us -uc "${@:3}" >"$1.log" 2>&1) ||
     { tail -50 "$1.log"; fail "dpkg-buildpackage in $1"; }
 }
@@ -41,14 +48,27 @@ check() {
   for pkg in fonts-ipafont-gothic fonts-liberation qt6-translations-l10n; do
     grep -q "\b$pkg\b" <<<"$recommends" || fail "Recommends lacks $pkg"
   done
+  # script/bootstrap installs them for script/run however the field is wrapped: here as
+  # wrap-and-sort wraps it, a package a line.
+  mkdir -p "$work/wrapped/script"
+  cp -r "$top/debian" "$work/wrapped/" && cp "$top/script/bootstrap" "$work/wrapped/script/"
+  (cd "$work/wrapped" && wrap-and-sort --wrap-always --short-indent --trailing-comma)
+  listed=$("$work/wrapped/script/bootstrap" --print run)
+  for pkg in $(tr -d , <<<"$recommends"); do
+    grep -qx "$pkg" <<<"$listed" || fail "script/bootstrap leaves out $pkg of a wrapped Recommends"
+  done
 
   id=io.github.koyomix.Koyomix
   desktop="$root/usr/share/applications/$id.desktop"
   metainfo="$root/usr/share/metainfo/$id.metainfo.xml"
   [ -x "$root/usr/bin/koyomix" ] || fail "no executable usr/bin/koyomix"
   desktop-file-validate "$desktop" || fail "installed desktop entry"
-  "$here/validate-metainfo.sh" "$metainfo" >/dev/null || fail "installed metainfo"
-  grep -q "<release version=\"$(dpkg-deb -f "$deb" Version)\" date=\"[0-9-]*\">" "$metainfo" ||
+  # The whole tree, as lintian validates it.
+  "$here/validate-metainfo.sh" "$root" >/dev/null || fail "installed metainfo"
+  # The upstream version: without an epoch (1:), a Debian revision (-1) or a rebuild's +b1.
+  version=$(dpkg-deb -f "$deb" Version)
+  version=${version#*:}
+  grep -q "<release version=\"${version%%[-+~]*}\" date=\"[0-9-]*\">" "$metainfo" ||
     fail "the metainfo's release is not the package's version"
   exec_line=$(sed -n 's/^Exec=//p' "$desktop")
   [ -x "$root/usr/bin/${exec_line%% *}" ] || fail "Exec=$exec_line is not an installed program"
@@ -61,12 +81,19 @@ check() {
   icon=$(sed -n 's/^Icon=//p' "$desktop")
   [ -s "$root/usr/share/icons/hicolor/48x48/apps/$icon.png" ] || fail "Icon=$icon is not installed"
 
-  # Every lintian tag fails, pedantic, informational and experimental ones too; the overrides
-  # in debian/ say why they exist. One exception: Debian 12's lintian knows the policy up to
-  # 4.6.2, which Standards-Version names, and a newer one says (as information) that 4.7 is out.
+  # Lintian on the .changes checks every file it lists. Every tag fails, pedantic,
+  # informational and experimental ones too; the overrides in debian/ say why they exist. Two
+  # exceptions. Tags on the .changes and the -dbgsym package cannot be overridden, and these
+  # three ask for a maintainer address, which Koyomix does not have yet and does not make up.
+  # And a lintian older than the package (Debian 12's) says that it does not know the policy
+  # version the package follows, or the AppStream tag (of Debian 13's) that it overrides.
+  accepted='^E: koyomix(-dbgsym| changes): malformed-contact (Maintainer|Changed-By) '
+  accepted+='Koyomix developers <>$|^W: koyomix source: newer-standards-version |^E: koyomix: '
+  accepted+='alien-tag appstream-metadata-validation-failed \[usr/share/lintian/overrides/koyomix:'
+  accepted+='[0-9]+\]$'
   lintian_out=$(lintian --pedantic --display-info --display-experimental --allow-root \
-    --suppress-tags out-of-date-standards-version "$deb" "$out"/first/koyomix_*.dsc 2>&1) ||
-    fail "lintian: $lintian_out"
+    --fail-on none "$out"/first/koyomix_*.changes 2>&1) || fail "lintian: $lintian_out"
+  lintian_out=$(grep -Ev "$accepted" <<<"$lintian_out") || true
   [ -z "$lintian_out" ] || fail "lintian: $lintian_out"
   hardening=$(hardening-check "$root/usr/bin/koyomix") || true
   gaps=$(grep ': no' <<<"$hardening") || true
@@ -104,20 +131,28 @@ check() {
 }
 
 for step in "$@"; do
+  start=$SECONDS
   case $step in
     build) "$top/script/bootstrap" build
-      build "$first" 0022 ;;
+      build "$first" 0022
+      grep -q 'tests passed, 0 tests failed' "$first.log" || fail "no test ran in the build" ;;
     rebuild) second="$out/second/elsewhere/koyomix"
-      TZ=Asia/Tokyo build "$second" 0002 -b
+      DEB_BUILD_OPTIONS="${DEB_BUILD_OPTIONS:-} nocheck" TZ=Asia/Tokyo build "$second" 0002 -b -Pnocheck
+      ! grep -q 'Running tests' "$second.log" || fail "tests ran under nocheck"
       for deb in "$out"/first/*.deb; do
         cmp "$deb" "${second%/koyomix}/${deb##*/}" || fail "two builds differ: ${deb##*/}"
       done
       echo "two builds in different directories gave identical packages:" "$out"/first/*.deb ;;
     check) "$top/script/bootstrap" package
       check ;;
-    autopkgtest) "$top/script/bootstrap" package
+    autopkgtest)
+      [ "$(id -u)" -eq 0 ] && [ "${KOYOMIX_DISPOSABLE_SYSTEM:-}" = 1 ] ||
+        fail "autopkgtest installs the package into this system: as root, and only where" \
+          "KOYOMIX_DISPOSABLE_SYSTEM=1 says that this system is a throwaway one"
+      "$top/script/bootstrap" package
       autopkgtest "$out"/first/koyomix_*.deb "$first" -- null ;;
-    *) echo "usage: debian-package.sh OUT build|rebuild|check|autopkgtest..." >&2; exit 2 ;;
+    *) echo "$usage" >&2; exit 2 ;;
   esac
+  echo "== $step: $((SECONDS - start)) s"
 done
 exit 0

@@ -18,7 +18,7 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
              COMMAND dbus-run-session -- ${CMAKE_CURRENT_SOURCE_DIR}/with-x11.sh /usr/bin/python3
                      ${CMAKE_CURRENT_SOURCE_DIR}/atspi_read_result.py $<TARGET_FILE:koyomix>)
     set_tests_properties(atspi_read_result PROPERTIES
-        ENVIRONMENT "LANG=ja_JP.UTF-8;TZ=UTC" TIMEOUT 120 RUN_SERIAL TRUE)
+        ENVIRONMENT "LANG=ja_JP.UTF-8;TZ=UTC" TIMEOUT 120 RUN_SERIAL TRUE LABELS display)
 
     # What Orca, Debian's screen reader, says while a user works the window with real keys
     # and clicks: the field announced after a notice, whole field texts, every notice's
@@ -27,7 +27,7 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
              COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/with-x11.sh /usr/bin/python3
                      ${CMAKE_CURRENT_SOURCE_DIR}/orca_speech.py $<TARGET_FILE:koyomix>)
     set_tests_properties(orca_speech PROPERTIES
-        ENVIRONMENT "LANG=ja_JP.UTF-8;TZ=UTC" TIMEOUT 300 RUN_SERIAL TRUE)
+        ENVIRONMENT "LANG=ja_JP.UTF-8;TZ=UTC" TIMEOUT 300 RUN_SERIAL TRUE LABELS display)
 
     # The desktop entry and metainfo as installed.
     find_program(DESKTOP_FILE_VALIDATE desktop-file-validate REQUIRED)
