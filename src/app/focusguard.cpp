@@ -42,7 +42,7 @@ FocusGuard::FocusGuard(QWidget *window) : m_window(window)
 FocusGuard::~FocusGuard()
 {
     followRealFocus(nullptr);
-    for (QObject *field : m_fields.keys())
+    for (const auto &[field, lostFocus] : m_fields.asKeyValueRange())
         routeFieldEdits(static_cast<QLineEdit *>(field), nullptr);
 }
 
@@ -94,7 +94,7 @@ void FocusGuard::runLater()
         m_later.clear();
     while (m_notices == 0 && !m_later.empty()) {
         const auto [field, edit] = std::move(m_later.front());
-        m_later.pop_front();
+        m_later.erase(m_later.begin());
         QWidget *focus = m_window->focusWidget();
         QWidget *in = m_visited ? m_visited : focus;
         // A call's focus move is checked unless the focus has come back.

@@ -8,9 +8,9 @@
 #include <QPointer>
 #include <QTimer>
 
-#include <deque>
 #include <functional>
 #include <utility>
+#include <vector>
 
 class QAbstractButton;
 class QWidget;
@@ -83,7 +83,8 @@ private:
     int m_shown = 0;         // notices opened so far: a check that opened one refused
     // What calls asked for, in order: an edit of a field, or with no edit, the check of a field
     // a call moved the focus from.
-    std::deque<std::pair<QLineEdit *, FieldEdit>> m_later;
+    // A vector: a deque grows its map by a memmove that _FORTIFY_SOURCE cannot check.
+    std::vector<std::pair<QLineEdit *, FieldEdit>> m_later;
     // The field a client's edits went to without moving the focus: checked as left once the
     // client has paused, or before a press.
     QLineEdit *m_visited = nullptr;
