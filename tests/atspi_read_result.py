@@ -57,7 +57,7 @@ def find_all(root, predicate):
 
 
 # Roles by their numbers, which stay; their names change ("push button" became "button").
-TEXT, PUSH_BUTTON, LABEL = 61, 43, 29
+TEXT, PUSH_BUTTON, LABEL, FRAME = 61, 43, 29, 23
 
 
 def role(node):
@@ -200,6 +200,9 @@ def main():
     program = subprocess.Popen([sys.argv[1]], env=env)
     try:
         app, frame = wait_for("the Koyomix window on the AT-SPI bus", window_of_koyomix)
+        # A reader reads the title bar of the frame around the focus.
+        if role(frame) != FRAME or frame.name != "Koyomix Ver.1.0":
+            fail(f"the window is {frame.getRoleName()!r} {frame.name!r}, not the frame Koyomix Ver.1.0")
         xdotool("search", "--sync", "--onlyvisible", "--name", r"^Koyomix Ver\.",
                 "windowactivate", "--sync")
 

@@ -28,6 +28,12 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
                      ${CMAKE_CURRENT_SOURCE_DIR}/orca_speech.py $<TARGET_FILE:koyomix>)
     set_tests_properties(orca_speech PROPERTIES
         ENVIRONMENT "LANG=ja_JP.UTF-8;TZ=UTC" TIMEOUT 300 RUN_SERIAL TRUE LABELS display)
+    # The same in the C locale: Orca's own words in English, the program's still Japanese.
+    add_test(NAME orca_speech_c_locale
+             COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/with-x11.sh /usr/bin/python3
+                     ${CMAKE_CURRENT_SOURCE_DIR}/orca_speech.py $<TARGET_FILE:koyomix> C)
+    set_tests_properties(orca_speech_c_locale PROPERTIES
+        ENVIRONMENT "LANG=C;TZ=UTC" TIMEOUT 300 RUN_SERIAL TRUE LABELS display)
 
     # The desktop entry and metainfo as installed.
     find_program(DESKTOP_FILE_VALIDATE desktop-file-validate REQUIRED)

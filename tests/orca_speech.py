@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """What a blind user hears: Debian's screen reader Orca driving Koyomix with real keys.
 
-    orca_speech.py KOYOMIX        (inside with-x11.sh, which gives it a private session bus)
+    orca_speech.py KOYOMIX [LOCALE]   (inside with-x11.sh, which gives it a private session bus;
+                                       ja_JP.UTF-8 unless LOCALE is given)
 
 Starts Orca without a speech server (every utterance is then written to its debug file as
 "SPEECH OUTPUT: '...'"), starts the program, and plays the scenario tables below with
@@ -21,9 +22,11 @@ import tempfile
 import time
 
 WINDOW = r"^Koyomix Ver\.1\.0$"
-# Orca speaks Japanese, as it does for Koyomix's users, whatever this machine's locale.
-JAPANESE = {"LANG": "ja_JP.UTF-8", "LC_ALL": "ja_JP.UTF-8", "LANGUAGE": "ja"}
-os.environ.update(JAPANESE)
+# Orca and the program run in the locale given (Japanese, as for Koyomix's users, unless told),
+# whatever this machine's; the Orca process started below inherits it.
+if sys.argv[1] != "--orca":
+    LOCALE = sys.argv[2] if len(sys.argv) > 2 else "ja_JP.UTF-8"
+    os.environ.update(LANG=LOCALE, LC_ALL=LOCALE, LANGUAGE=re.split("[_.]", LOCALE)[0])
 
 
 def spoken_role(value):
@@ -37,13 +40,14 @@ def spoken_role(value):
 
 
 try:
-    locale.setlocale(locale.LC_ALL, JAPANESE["LC_ALL"])
+    locale.setlocale(locale.LC_ALL, os.environ["LC_ALL"])
 except locale.Error:
-    raise SystemExit("FAIL: no ja_JP.UTF-8 locale here; script/bootstrap generates it")
+    raise SystemExit(f"FAIL: no {os.environ['LC_ALL']} locale here; script/bootstrap generates it")
 TEXT, ALERT, NOTIFICATION = (spoken_role(v) for v in (61, 2, 101))  # text, alert, notification
 
 # Client-area points of the two buttons and of two fields (pixels, from form1.ui).
-POINTS = {"Command2": (168, 20), "Command1": (168, 68), "Text1": (20, 64), "Text4": (20, 16)}
+POINTS = {"Command2": (168, 20), "Command1": (168, 68), "Text1": (20, 64), "Text4": (20, 16),
+          "Label6": (40, 96)}
 
 
 def run_orca_without_speech(debug_file):
@@ -70,12 +74,14 @@ def run_orca_without_speech(debug_file):
 class Speech:
     """The utterances in Orca's debug file, read as they arrive."""
 
-    LINE = re.compile(r"SPEECH OUTPUT: '(.*?)' ?(\{|$)")
+    START = re.compile(r"SPEECH OUTPUT: '(.*)$")
+    END = re.compile(r"(.*?)' ?(\{|$)", re.S)
 
     def __init__(self, path):
         self.path = path
         self.heard = []
         self._offset = 0
+        self._open = None  # an utterance whose closing quote is still to come
 
     def poll(self):
         with open(self.path, encoding="utf-8", errors="replace") as f:
@@ -84,10 +90,15 @@ class Speech:
         end = data.rfind("\n") + 1
         self._offset += len(data[:end].encode("utf-8"))
         for line in data[:end].splitlines():
-            m = self.LINE.search(line)
-            if m:
-                # "'2001/03/11.'{'established': False}" and "'1 ' {...}": the text alone.
-                self.heard.append(m.group(1).rstrip(" .").strip())
+            if start := self.START.search(line):
+                self._open = start.group(1)
+            elif self._open is not None:  # a text with line breaks goes on, indented
+                self._open += "\n" + line.strip()
+            if self._open is not None and (m := self.END.match(self._open)):
+                self._open = None
+                # "'2001/03/11.'{'established': False}" and "'1 ' {...}": the text alone, its
+                # line breaks as blanks.
+                self.heard.append(" ".join(m.group(1).split()).rstrip(" ."))
         return self.heard
 
     def wait(self, predicate, timeout):
@@ -152,9 +163,10 @@ class Session:
             verb, _, arg = word.partition(":")
             if verb == "type":
                 xdotool("type", "--delay", "60", arg)
-            elif verb == "click":
+            elif verb in ("click", "dblclick"):
                 x, y = POINTS[arg]
-                xdotool("mousemove", "--window", self.window, str(x), str(y), "click", "1")
+                xdotool("mousemove", "--window", self.window, str(x), str(y), "click",
+                        "--repeat", "2" if verb == "dblclick" else "1", "--delay", "80", "1")
             else:
                 xdotool("key", "--delay", "60", verb)
             time.sleep(0.25)
@@ -177,7 +189,7 @@ class Session:
 
 
 # Each row: name, action, what Orca says in order, what it must not say. Actions are xdotool
-# key names, type:TEXT and click:CONTROL, played left to right.
+# key names, type:TEXT, click:CONTROL and dblclick:CONTROL, played left to right.
 NOT_TEXT5 = f"通日 {TEXT}"
 ORDINAL_ROW = [
     ("refused ordinal year: its notice", "type:1899 Tab", ["有効な年は1900～2999までです"], []),
@@ -220,6 +232,10 @@ CALENDAR_ROW = [
      [r"2001/070", NOTIFICATION]),
     ("after its OK no empty result is announced",
      "Return", ["年"], [NOTIFICATION]),
+    # Orca+KP_Enter: the title bar, which Orca finds in the frame around the focus.
+    ("the title bar names the window", "Insert+KP_Enter", ["Koyomix Ver.1.0"], []),
+    ("a double-click on the credit line reads the about box, once",
+     "dblclick:Label6", ["Koyomix Ver.1.0 © 2026 Koyomix"], [r"© 2026 Koyomix.*© 2026 Koyomix"]),
 ]
 
 

@@ -3,14 +3,17 @@
 #include "a11y/resultannouncer.h"
 
 #include <QAccessible>
+#include <QAccessibleWidget>
 #include <QLineEdit>
 
 namespace koyomix {
 
 namespace {
 
-// Marks a field for the field text interface: the fields are plain QLineEdits from the .ui file.
+// Marks a field for the field text interface, and a window for the frame: both are plain
+// widgets from the .ui file and Form1.
 constexpr char kFieldText[] = "koyomixFieldText";
+constexpr char kFrame[] = "koyomixFrame";
 
 QAccessibleInterface *factory(const QString &className, QObject *object)
 {
@@ -18,7 +21,19 @@ QAccessibleInterface *factory(const QString &className, QObject *object)
         return announcementInterface(static_cast<ResultAnnouncer *>(object));
     if (className == QLatin1String("QLineEdit") && object->property(kFieldText).toBool())
         return fieldTextInterface(static_cast<QLineEdit *>(object));
+    if (className == QLatin1String("QWidget") && object->property(kFrame).toBool())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
     return nullptr;
+}
+
+// Qt keeps one interface per object, and one made before the object was marked (events sent
+// while a screen reader listens make them) is Qt's: whichever is there goes, the next is ours.
+void mark(QObject *object, const char *marker)
+{
+    installAccessibleFactory();
+    object->setProperty(marker, true);
+    if (QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(object))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(iface));
 }
 
 } // namespace
@@ -34,12 +49,12 @@ void installAccessibleFactory()
 
 void useFieldTextInterface(QLineEdit *field)
 {
-    installAccessibleFactory();
-    field->setProperty(kFieldText, true);
-    // Qt keeps one interface per object, and one made before the field was marked (events sent
-    // while a screen reader listens make them) is Qt's: whichever is there goes, the next is ours.
-    if (QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(field))
-        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(iface));
+    mark(field, kFieldText);
+}
+
+void showAsFrame(QWidget *window)
+{
+    mark(window, kFrame);
 }
 
 } // namespace koyomix

@@ -5,6 +5,7 @@
 class QAccessibleInterface;
 class QLineEdit;
 class QString;
+class QWidget;
 
 namespace koyomix {
 
@@ -17,6 +18,11 @@ void installAccessibleFactory();
 
 // Gives a digit field the program's text interface, replacing one Qt made for it before.
 void useFieldTextInterface(QLineEdit *field);
+
+// Shows a top-level widget as a frame named by its caption, where a screen reader looks for the
+// title bar and tools look for an application's windows; Qt shows a plain QWidget window as a
+// client area (a filler on AT-SPI). Its children, names and events stay Qt's.
+void showAsFrame(QWidget *window);
 
 // A client's edit of a digit field: the field's new text, made from the text the field holds
 // when the edit is applied, so that edits applied in order each find what the earlier ones left.

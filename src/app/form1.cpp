@@ -52,6 +52,7 @@ Form1::Form1(QWidget *parent)
     QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
     m_ui->setupUi(this);
     setWindowTitle(QStringLiteral("Koyomix Ver." KOYOMIX_VERSION));
+    koyomix::showAsFrame(this);
     setWindowIcon(artIcon(QStringLiteral("calendar")));
     m_hand = artIcon(QStringLiteral("hand"));
     drawHand();
