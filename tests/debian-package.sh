@@ -45,7 +45,7 @@ check() {
   for lib in libqt6widgets6 libqt6gui6 libqt6core6 libc6; do
     grep -qE "(^|[ ,])${lib}(t64)?( |,|$)" <<<"$depends" || fail "Depends lacks $lib"
   done
-  for pkg in fonts-ipafont-gothic fonts-liberation qt6-translations-l10n; do
+  for pkg in fonts-ipafont-gothic fonts-liberation qt6-translations-l10n qt6-wayland; do
     grep -q "\b$pkg\b" <<<"$recommends" || fail "Recommends lacks $pkg"
   done
   # script/bootstrap installs them for script/run however the field is wrapped: here as

@@ -41,10 +41,7 @@ void mark(QObject *object, const char *marker)
 void installAccessibleFactory()
 {
     // Factories are asked from the last installed, so this one comes before Qt's widgets.
-    [[maybe_unused]] static const bool installed = [] {
-        QAccessible::installFactory(factory);
-        return true;
-    }();
+    [[maybe_unused]] static const bool installed = (QAccessible::installFactory(factory), true);
 }
 
 void useFieldTextInterface(QLineEdit *field)

@@ -61,10 +61,8 @@ void followRealFocus(QWidget *window)
 {
     hold.window = window;
     hold.holding = false;
-    [[maybe_unused]] static const bool installed = [] {
-        hold.next = QAccessible::installUpdateHandler(filter);
-        return true;
-    }();
+    [[maybe_unused]] static const bool installed =
+        (hold.next = QAccessible::installUpdateHandler(filter), true);
 }
 
 void holdFocusEvents()

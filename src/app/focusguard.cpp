@@ -5,10 +5,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFocusEvent>
-#include <QLineEdit>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
-#include <QWidget>
 
 #include <chrono>
 #include <memory>

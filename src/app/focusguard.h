@@ -4,7 +4,6 @@
 
 #include <QHash>
 #include <QLineEdit>
-#include <QObject>
 #include <QPointer>
 #include <QTimer>
 

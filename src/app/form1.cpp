@@ -12,12 +12,8 @@
 
 #include <QEvent>
 #include <QFont>
-#include <QIcon>
 #include <QImageReader>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
-#include <QPushButton>
 
 namespace {
 
