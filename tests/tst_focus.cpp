@@ -492,19 +492,28 @@ private Q_SLOTS:
     void realClickAndTabThroughX_data()
     {
         QTest::addColumn<QString>("action");
-        QTest::addColumn<bool>("leave"); // right after OK the user goes to another program
-        QTest::newRow("click on Command1 while Text1 is bad") << "click" << false;
-        QTest::newRow("Tab from bad Text1 into bad Text2") << "Tab" << false;
-        QTest::newRow("right-click on Text2 while Text1 is bad: no context menu")
-            << "right-click" << false;
+        // When the user goes to another program: right after OK, or while the notice is open
+        // (a call answers it then).
+        QTest::addColumn<QString>("leave");
+        QTest::newRow("click on Command1 while Text1 is bad") << "click"
+                                                              << "";
+        QTest::newRow("Tab from bad Text1 into bad Text2") << "Tab"
+                                                           << "";
+        QTest::newRow("right-click on Text2 while Text1 is bad: no context menu") << "right-click"
+                                                                                  << "";
         QTest::newRow("Tab from bad Text1, then another program right after OK: it stays active")
-            << "Tab" << true;
+            << "Tab"
+            << "after OK";
+        QTest::newRow(
+            "another program while the notice is open, then OK by a call: it stays active")
+            << "Tab"
+            << "while open";
     }
 
     void realClickAndTabThroughX()
     {
         QFETCH(QString, action);
-        QFETCH(bool, leave);
+        QFETCH(QString, leave);
         const QString xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
         if (QGuiApplication::platformName() != QLatin1String("xcb") || xdotool.isEmpty())
             QSKIP("needs an X server and xdotool");
@@ -516,7 +525,7 @@ private Q_SLOTS:
         };
         QProcess other; // another program's window, mapped before Koyomix's
         QByteArray otherId;
-        if (leave) {
+        if (!leave.isEmpty()) {
             other.start(QStringLiteral("xmessage"), {"-name", "koyomix-other", "other"});
             otherId = run({"search", "--sync", "--classname", "koyomix-other"});
             QVERIFY(!otherId.isEmpty());
@@ -524,6 +533,11 @@ private Q_SLOTS:
         startWith({{"Text1", "ab"}, {"Text2", "cd"}});
         focusInto("Text1");
         QSignalSpy clicked(get<QPushButton>(*m_form, "Command1"), &QPushButton::clicked);
+        if (leave == QLatin1String("while open"))
+            m_closer->whileOpen = [&] {
+                run({"windowactivate", "--sync", QString::fromLatin1(otherId)});
+                QTRY_VERIFY_WITH_TIMEOUT(!QApplication::activeWindow(), windowManagerTimeout);
+            };
         QWidget *into = get(*m_form, action == QLatin1String("click") ? "Command1" : "Text2");
         const QPoint at = into->mapToGlobal(into->rect().center());
         const QStringList args =
@@ -537,11 +551,14 @@ private Q_SLOTS:
         QCOMPARE(m_closer->texts, QStringList{digits});
         QCOMPARE(clicked.size(), 0);
         QVERIFY(!get<QPushButton>(*m_form, "Command1")->isDown());
-        QVERIFY(focusBackIn("Text1"));
+        QVERIFY(leave == QLatin1String("while open")
+                    ? m_form->focusWidget() == get(*m_form, "Text1")
+                    : focusBackIn("Text1"));
         QCOMPARE(get<QLineEdit>(*m_form, "Text1")->text(), QStringLiteral("ab"));
         QVERIFY(!QApplication::activePopupWidget());
-        if (leave) {
+        if (leave == QLatin1String("after OK"))
             run({"windowactivate", "--sync", QString::fromLatin1(otherId)});
+        if (!leave.isEmpty()) {
             QTRY_VERIFY_WITH_TIMEOUT(!QApplication::activeWindow(), windowManagerTimeout);
             QTest::qWait(1000); // past anything the window had left to do after its notice
             QCOMPARE(run({"getactivewindow"}), otherId);
