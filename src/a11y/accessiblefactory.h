@@ -12,8 +12,8 @@ namespace koyomix {
 class ResultAnnouncer;
 
 // Every accessible interface of the program's own comes from one factory, asked before Qt's:
-// a digit field's text (fieldtext.cpp) and the result announcer's notification
-// (resultannouncer.cpp).
+// a digit field's text (fieldtext.cpp), the result announcer's notification
+// (resultannouncer.cpp) and the window's frame.
 void installAccessibleFactory();
 
 // Gives a digit field the program's text interface, replacing one Qt made for it before.
