@@ -39,15 +39,16 @@ private Q_SLOTS:
                             const char *description) {
             QTest::newRow(what) << control << name << description;
         };
-        row("Text1 is read as year", "Text1", "年", "");
-        row("Text2 is read as month", "Text2", "月", "");
-        row("Text3 is read as day", "Text3", "日", "");
-        row("Text4 is read as ordinal year", "Text4", "通日の年", "");
-        row("Text5 is read as day of year", "Text5", "通日", "");
+        row("Text1 is read as year, described by its range", "Text1", "年", "1900～2999年");
+        row("Text2 is read as month, described by its range", "Text2", "月", "1～12月");
+        row("Text3 is read as day, described by its range", "Text3", "日", "1～31日");
+        row("Text4 is read as ordinal year, described by its range", "Text4", "通日の年",
+            "1900～2999年");
+        row("Text5 is read as day of year, described by its range", "Text5", "通日", "1～366日");
         // A button's description is its tooltip, read after the name.
         row("Command1 keeps its tooltip", "Command1", "ジュリアン変換",
             "ボタンを押すとジュリアン暦に変換します");
-        row("Command2 keeps its tooltip", "Command2", "グレゴリオ変換",
+        row("Command2 is named by the word it shows", "Command2", "グレゴリアン変換",
             "ボタンを押すとグレゴリオ暦に変換します");
         // A result label is read as its result, then what it is.
         row("Label1 reads its result", "Label1", "2001/070", "通日の結果");
