@@ -143,24 +143,42 @@ private Q_SLOTS:
     void clickOnButtonAfterBadField_data()
     {
         QTest::addColumn<QString>("year");
+        QTest::addColumn<QString>("route"); // a click, or a key on the button focused by a call
         QTest::addColumn<int>("notices");
-        QTest::addColumn<int>("clicks");
-        QTest::newRow("bad year cancels the click") << "x5" << 1 << 0;
-        QTest::newRow("good year lets the click through") << "5" << 0 << 1;
+        QTest::newRow("bad year cancels the click") << "x5"
+                                                    << "click" << 1;
+        QTest::newRow("good year lets the click through") << "5"
+                                                          << "click" << 0;
+        QTest::newRow("Return on the button after a bad year just left: one notice, no result")
+            << "x5"
+            << "Return" << 1;
+        QTest::newRow("Return on the focused button converts") << "5"
+                                                               << "Return" << 0;
+        QTest::newRow("keypad Enter on the focused button converts") << "5"
+                                                                     << "Enter" << 0;
     }
 
     void clickOnButtonAfterBadField()
     {
         QFETCH(QString, year);
+        QFETCH(QString, route);
         startWith({{"Text1", year}, {"Text2", "03"}, {"Text3", "11"}});
         focusInto("Text1");
         QSignalSpy clicked(get<QPushButton>(*m_form, "Command1"), &QPushButton::clicked);
-        QTest::mouseClick(get(*m_form, "Command1"), Qt::LeftButton);
+        if (route == QLatin1String("click")) {
+            QTest::mouseClick(get(*m_form, "Command1"), Qt::LeftButton);
+        } else { // Text1 is checked once the call has returned, or by the press before that
+            get(*m_form, "Command1")->setFocus(Qt::OtherFocusReason);
+            QTest::keyClick(get(*m_form, "Command1"),
+                            route == QLatin1String("Return") ? Qt::Key_Return : Qt::Key_Enter,
+                            route == QLatin1String("Return") ? Qt::NoModifier : Qt::KeypadModifier);
+        }
         settle();
         QTEST(int(m_closer->texts.size()), "notices");
-        QTEST(int(clicked.size()), "clicks");
+        QCOMPARE(get<QLabel>(*m_form, "Label1")->text(),
+                 m_closer->texts.isEmpty() ? QStringLiteral("2005/070") : QString());
         QVERIFY(!get<QPushButton>(*m_form, "Command1")->isDown());
-        if (clicked.isEmpty()) {
+        if (!m_closer->texts.isEmpty()) {
             QVERIFY(focusBackIn("Text1"));
             QCOMPARE(get<QLineEdit>(*m_form, "Text1")->text(), year);
         }
@@ -227,7 +245,7 @@ private Q_SLOTS:
     // works.
     void accessibilityRequestsWhileANoticeIsOpen_data()
     {
-        QTest::addColumn<QString>("notice"); // the about box, or Text1's check
+        QTest::addColumn<QString>("notice"); // the about box (double-click, F1), or Text1's check
         QTest::addColumn<QString>("texts");  // name=text of fields, over the row's defaults
         QTest::addColumn<QByteArray>("target");
         QTest::addColumn<QString>("action");    // an accessibility action, or the text set
@@ -250,6 +268,9 @@ private Q_SLOTS:
             press, false, 1);
         row("focus on Text5 behind the about box: the focus stays in Text4", "about", "", "Text5",
             focus, false, 1);
+        row("F1 in Text4 holding x: the about box alone, x kept; the credit line's press behind "
+            "it opens no second",
+            "F1", "Text4=x", "Label6", press, false, 1);
         row("5 set into Text2, focused behind Text1's notice: Text1 again after OK, 5 not taken",
             "Text1", "", "Text2", "5", false, 2);
     }
@@ -283,6 +304,8 @@ private Q_SLOTS:
         };
         if (notice == QLatin1String("about")) {
             QTest::mouseDClick(get(*m_form, "Label6"), Qt::LeftButton);
+        } else if (notice == QLatin1String("F1")) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
         } else {
             focusInto("Text1");
             QTest::keyClick(get(*m_form, "Text1"), Qt::Key_Tab);
@@ -291,8 +314,11 @@ private Q_SLOTS:
         settle();
         QCOMPARE(m_closer->texts.size(), notices);
         QVERIFY(get<QLabel>(*m_form, "Label4")->text().isEmpty());
-        QVERIFY(focusBackIn(notice == QLatin1String("about") ? "Text4" : "Text1"));
+        QVERIFY(focusBackIn(notice == QLatin1String("Text1") ? "Text1" : "Text4"));
         QCOMPARE(get<QLineEdit>(*m_form, "Text2")->text(), QStringLiteral("03"));
+        if (!texts.isEmpty()) // unchecked
+            QCOMPARE(get<QLineEdit>(*m_form, texts.section(u'=', 0, 0))->text(),
+                     texts.section(u'=', 1));
 
         get<QLineEdit>(*m_form, "Text1")->setText(QStringLiteral("2001"));
         get<QLineEdit>(*m_form, "Text4")->setText(QStringLiteral("2001"));

@@ -4,6 +4,7 @@
 #include "noticetexts.h"
 #include "windowprobe.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QFontInfo>
 #include <QPushButton>
@@ -90,32 +91,42 @@ private Q_SLOTS:
     void labelsIgnoreClicks_data()
     {
         QTest::addColumn<QString>("label");
-        QTest::addColumn<bool>("doubleClick");
+        QTest::addColumn<QString>("action"); // click, double-click, F1, or the accessible press
         QTest::addColumn<int>("notices");
         for (const char *name : {"Label1", "Label2", "Label3_0", "Label4", "Label5", "Label6"}) {
             QTest::addRow("click on %s does nothing", name)
-                << QString::fromLatin1(name) << false << 0;
+                << QString::fromLatin1(name) << "click" << 0;
             if (QByteArray(name) != "Label6")
                 QTest::addRow("double-click on %s does nothing", name)
-                    << QString::fromLatin1(name) << true << 0;
+                    << QString::fromLatin1(name) << "double-click" << 0;
         }
         QTest::newRow("double-click on Label6 opens the about box only")
-            << QStringLiteral("Label6") << true << 1;
+            << QStringLiteral("Label6") << "double-click" << 1;
+        QTest::newRow("F1 in Text4 opens the about box only") << "Text4"
+                                                              << "F1" << 1;
+        QTest::newRow("the accessible press on Label6 opens the about box only")
+            << "Label6" << QAccessibleActionInterface::pressAction() << 1;
     }
 
     void labelsIgnoreClicks()
     {
         QFETCH(QString, label);
-        QFETCH(bool, doubleClick);
+        QFETCH(QString, action);
         QFETCH(int, notices);
         // A year the check would rewrite when Text4 lost the focus.
         QTest::keyClicks(get<QLineEdit>(*m_form, "Text4"), QStringLiteral("12"));
         const QString before = snapshot(*m_form);
-        if (doubleClick)
+        if (action == QLatin1String("double-click"))
             QTest::mouseDClick(get(*m_form, label), Qt::LeftButton);
-        else
+        else if (action == QLatin1String("click"))
             QTest::mouseClick(get(*m_form, label), Qt::LeftButton);
-        QCOMPARE(m_form->notices.size(), notices);
+        else if (action == QLatin1String("F1"))
+            QTest::keyClick(get(*m_form, label), Qt::Key_F1);
+        else // a tool's call: the box opens once it has returned
+            QAccessible::queryAccessibleInterface(get(*m_form, label))
+                ->actionInterface()
+                ->doAction(action);
+        QTRY_COMPARE(m_form->notices.size(), notices);
         if (notices) { // the about box: the caption, an empty line, the credit
             const auto [text, style, title] = m_form->notices.first();
             QCOMPARE(text, QStringLiteral("Koyomix Ver." KOYOMIX_VERSION "\r\r") +

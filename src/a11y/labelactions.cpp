@@ -4,6 +4,7 @@
 
 #include <QAccessibleWidget>
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QTimer>
 
@@ -46,10 +47,12 @@ public:
             return {};
         return {action->shortcut().toString()};
     }
-    // Later, so that a tool waiting for the call's answer is not held by the box it opens.
+    // Nothing behind a modal box, where a click would not reach the label either; otherwise run
+    // later, so that a tool waiting for the call's answer is not held by a box the action opens.
     void doAction(const QString &name) override
     {
-        if (QAction *action = find(name))
+        QAction *action = find(name);
+        if (action && !QApplication::activeModalWidget())
             QTimer::singleShot(0, action, [action] { action->trigger(); });
     }
 

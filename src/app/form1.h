@@ -95,7 +95,7 @@ private:
     void drawHand();
 
     std::unique_ptr<Ui::Form1> m_ui;
-    QIcon m_hand; // the picture on Command2, in its drawings for each density
+    QIcon m_hand;     // the picture on Command2, in its drawings for each density
     QAction *m_about; // the about box, on Label6
     qint16 m_RET = 0;
     NoticeHandler m_noticeHandler;

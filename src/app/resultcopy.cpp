@@ -92,7 +92,8 @@ void koyomix::makeRowResultsCopyable(std::initializer_list<QWidget *> row, QLabe
         menuKey->setShortcutContext(Qt::WidgetShortcut);
         QObject::connect(menuKey, &QAction::triggered, field, [field] {
             const QPoint caret = field->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
-            QContextMenuEvent request(QContextMenuEvent::Keyboard, caret, field->mapToGlobal(caret));
+            QContextMenuEvent request(QContextMenuEvent::Keyboard, caret,
+                                      field->mapToGlobal(caret));
             QCoreApplication::sendEvent(field, &request);
         });
         field->addAction(menuKey);
