@@ -71,8 +71,12 @@ void koyomix::makeResultCopyable(QLabel *label)
 void koyomix::makeRowResultsCopyable(std::initializer_list<QWidget *> row, QLabel *first,
                                      QLabel *second)
 {
-    auto *rowCopy = new QAction(QStringLiteral("結果をコピー(&K)"), first);
-    rowCopy->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    const QKeySequence key(Qt::CTRL | Qt::SHIFT | Qt::Key_C);
+    // The key in the text, as the field's own entries have theirs: a screen reader reads it
+    // with the entry's name.
+    auto *rowCopy = new QAction(
+        QStringLiteral("結果をコピー(&K)\t") + key.toString(QKeySequence::NativeText), first);
+    rowCopy->setShortcut(key);
     rowCopy->setShortcutContext(Qt::WidgetShortcut);
     // Both results on one line, as the screen reader speaks them.
     QObject::connect(rowCopy, &QAction::triggered, first, [first, second] {
