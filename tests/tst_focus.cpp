@@ -175,6 +175,8 @@ private Q_SLOTS:
         }
         settle();
         QTEST(int(m_closer->texts.size()), "notices");
+        if (!m_closer->texts.isEmpty()) // Text1's, not the conversion's
+            QCOMPARE(m_closer->texts, QStringList{digits});
         QCOMPARE(get<QLabel>(*m_form, "Label1")->text(),
                  m_closer->texts.isEmpty() ? QStringLiteral("2005/070") : QString());
         QVERIFY(!get<QPushButton>(*m_form, "Command1")->isDown());
@@ -448,6 +450,7 @@ private Q_SLOTS:
             << "call" << 1;
         QTest::newRow("a call's focus move from x in Text4 just before: checked after OK")
             << "call before" << 2;
+        QTest::newRow("F1 while the about box is open: no second box") << "F1" << 1;
     }
     void nothingIsCheckedBehindANotice()
     {
@@ -466,6 +469,8 @@ private Q_SLOTS:
                 moveByCall();
             else if (route == QLatin1String("Tab"))
                 QTest::keyClick(get(*m_form, "Text4"), Qt::Key_Tab);
+            else if (route == QLatin1String("F1") && shown.size() == 1)
+                QTest::keyClick(get(*m_form, "Text4"), Qt::Key_F1);
             QCoreApplication::processEvents(); // the box's own event loop
         }));
         if (route == QLatin1String("call before"))
