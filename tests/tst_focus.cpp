@@ -316,6 +316,8 @@ private Q_SLOTS:
         settle();
         QCOMPARE(m_closer->texts.size(), notices);
         QVERIFY(get<QLabel>(*m_form, "Label4")->text().isEmpty());
+        QCOMPARE(m_closer->texts.first().startsWith(QLatin1String("Koyomix Ver.")),
+                 notice != QLatin1String("Text1"));
         QVERIFY(focusBackIn(notice == QLatin1String("Text1") ? "Text1" : "Text4"));
         QCOMPARE(get<QLineEdit>(*m_form, "Text2")->text(), QStringLiteral("03"));
         if (!texts.isEmpty()) // unchecked
