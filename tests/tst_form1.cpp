@@ -1,6 +1,7 @@
 // The Koyomix window as built from its layout: start-up state, layout table, tab cycle,
 // maximum lengths, fonts and colours (readable under any desktop palette), labels that ignore
 // clicks, and the notices.
+#include "dates/serialdate.h"
 #include "noticetexts.h"
 #include "windowprobe.h"
 
@@ -12,7 +13,6 @@
 #include <QToolTip>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <memory>
 
@@ -423,71 +423,50 @@ private Q_SLOTS:
             QVERIFY2(drawsWithoutBoxes(get(*m_form, name)->toolTip(), QToolTip::font()), name);
     }
 
-    // Every result of the range, written by its button into its labels, is drawn whole in the
+    // Every result of the range, written by its button, is drawn whole in its label in the
     // fonts the window really uses: from 2118 an era year has three digits.
     void resultsDrawnWhole_data()
     {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QStringList>("labels");
+        QTest::addColumn<QStringList>("controls"); // the button's fields, then its labels
         QTest::newRow("ジュリアン→: every ordinal and era date fits Label1 and Label2")
-            << "Command1" << QStringList{"Label1", "Label2"};
+            << QStringList{"Text1", "Text2", "Text3", "Label1", "Label2"};
         QTest::newRow("グレゴリアン→: every calendar and era date fits Label4 and Label5")
-            << "Command2" << QStringList{"Label4", "Label5"};
+            << QStringList{"Text4", "Text5", "Label4", "Label5"};
     }
     void resultsDrawnWhole()
     {
-        QFETCH(QString, button);
-        QFETCH(QStringList, labels);
-        using namespace std::chrono;
-        const bool calendar = button == QLatin1String("Command1");
-        QLineEdit *year = get<QLineEdit>(*m_form, calendar ? "Text1" : "Text4");
-        struct Seen // the widest text as the font draws it unless narrowed; the least room left
-        {
-            QLabel *label;
-            QString widest;
-            int width = 0;
-            int margin = 1000;
-        };
-        QList<Seen> seen;
-        for (const QString &name : labels)
-            seen.append(Seen{get<QLabel>(*m_form, name), {}});
-        const auto drawn = [](const QFont &font, const QString &text) {
-            const QFontMetrics m(font);
-            return std::max(m.horizontalAdvance(text), m.boundingRect(text).right() + 1);
-        };
-        const auto digits = [](unsigned n, int width) {
-            return QStringLiteral("%1").arg(n, width, 10, QChar(u'0'));
-        };
-        int count = 0;
-        for (sys_days d = 1900y / 1 / 1; d <= sys_days(2999y / 12 / 31); d += days{1}, ++count) {
-            const year_month_day ymd(d);
-            year->setText(QString::number(int(ymd.year())));
-            if (calendar) {
-                get<QLineEdit>(*m_form, "Text2")->setText(digits(unsigned(ymd.month()), 2));
-                get<QLineEdit>(*m_form, "Text3")->setText(digits(unsigned(ymd.day()), 2));
-                m_form->Command1_Click();
-            } else {
-                const auto dayOfYear = (d - sys_days(ymd.year() / 1 / 1)).count() + 1;
-                get<QLineEdit>(*m_form, "Text5")->setText(digits(unsigned(dayOfYear), 3));
-                m_form->Command2_Click();
-            }
-            for (Seen &s : seen) {
-                const QString text = s.label->text();
-                QFont plain = s.label->font();
-                plain.setStretch(QFont::Unstretched);
-                if (const int width = drawn(plain, text); width > s.width)
-                    s.widest = text, s.width = width;
-                const int left = s.label->contentsRect().width() - drawn(s.label->font(), text);
-                QVERIFY2(!text.isEmpty() && left >= 0,
-                         qPrintable(s.label->objectName() + u' ' + text));
-                s.margin = std::min(s.margin, left);
+        using namespace koyomix;
+        using namespace std::chrono_literals;
+        QFETCH(QStringList, controls);
+        const bool calendar = controls.size() == 5;
+        int count = 0, least = 1000, narrowest = 100; // room left; the narrowest drawing, of:
+        QString widest;
+        for (SerialDate d = 1900y / 1 / 1; d <= SerialDate(2999y / 12 / 31);
+             d = addDays(d, 1), ++count) {
+            QStringList texts = formatDate(d, kCalendarPattern).split(u'/');
+            if (!calendar) // the year and the day of the year
+                texts[1] = QString::number(daysBetween(dateFromYMD(yearOf(d), 1, 1), d) + 1)
+                               .rightJustified(3, u'0');
+            texts.resize(calendar ? 3 : 2);
+            for (int i = 0; i < texts.size(); ++i)
+                get<QLineEdit>(*m_form, controls[i])->setText(texts[i]);
+            calendar ? m_form->Command1_Click() : m_form->Command2_Click();
+            for (const QString &name : controls.mid(texts.size())) {
+                const QLabel *label = get<QLabel>(*m_form, name);
+                const QFontMetrics m(label->font());
+                const int room = label->contentsRect().width() -
+                                 std::max(m.horizontalAdvance(label->text()),
+                                          m.boundingRect(label->text()).right() + 1);
+                QVERIFY2(room >= 0 && !label->text().isEmpty(),
+                         qPrintable(name + u' ' + label->text()));
+                least = std::min(least, room);
+                if (label->font().stretch() < narrowest)
+                    narrowest = label->font().stretch(), widest = label->text();
             }
         }
         QCOMPARE(count, 401767);
-        for (const Seen &s : seen)
-            qInfo("%s: widest %s, %d px unnarrowed in %d; least room left %d px",
-                  qPrintable(s.label->objectName()), qPrintable(s.widest), s.width,
-                  s.label->contentsRect().width(), s.margin);
+        qInfo("least room left %d px; widest %s, drawn at %d%%", least, qPrintable(widest),
+              narrowest);
     }
 };
 
