@@ -27,7 +27,8 @@ void showAsFrame(QWidget *window);
 
 // Offers each QAction added to `label` to assistive tools as an action of the label, named by
 // the QAction's object name and telling its shortcut; a tool's call runs it once the call has
-// returned. The label's name, role and description stay as Qt gives them to any label.
+// returned, and not at all behind a modal box. The label's name, role and description stay as
+// Qt gives them to any label.
 void offerLabelActions(QLabel *label);
 
 // A client's edit of a digit field: the field's new text, made from the text the field holds
