@@ -310,9 +310,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("typed"); // the field with the focus and its text
         QTest::addColumn<QString>("target");
         // press, click, focus, or the text set into target; "start,end,text|..." are edits sent
-        // in one turn, or with "~" first, each once the event loop has run after the one
-        // before. "elsewhere" first: another window is active; " closed" last: then the window
-        // is closed.
+        // in one turn ("Name:" first: of that field), or with "~" first, each once the event
+        // loop has run after the one before. "elsewhere" first: another window is active;
+        // " closed" last: then the window is closed; " then press Name" last: then that button
+        // is pressed.
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("notice"); // the one notice, or none
         // The focus ("-": not looked at), then name=text of controls afterwards.
@@ -349,6 +350,14 @@ private Q_SLOTS:
             "Text4=2001", "Text5", "0,3,|0,0,1|1,1,2|2,2,3", {}, "Text4 Text5=123");
         row("the same, each call once the one before has returned: checked only at the end",
             "Text4=2001", "Text5", "~0,3,|0,0,1|1,1,2|2,2,3", {}, "Text4 Text5=123");
+        row("2001 deleted from Text1, then 5 inserted by a second call: checked, 2005",
+            "Text4=2001", "Text1", "~0,4,|0,0,5", {}, "Text4 Text1=2005");
+        row("three edits of Text5 in one turn while x is in Text4: one notice answers all",
+            "Text4=x", "Text5", "0,3,|0,0,1|1,1,2", ordinalYearDigits, "Text4 Text4=x Text5=070");
+        row("x set into Text1, then 12 into Text4 in the same turn: the call returns first",
+            "Text4=2001", "Text1", "0,4,x|Text4:0,4,12", digits, "Text1 Text1=x Text4=2001");
+        row("13 set into Text2, Command1 pressed within the pause: the month notice, no conversion",
+            "Text4=2001", "Text2", "13 then press Command1", monthRange, "Text2 Text2=13 Label1=");
     }
 
     void assistiveRoutes()
@@ -373,6 +382,8 @@ private Q_SLOTS:
         }
         const bool close = action.endsWith(QLatin1String(" closed"));
         action.chop(close ? 7 : 0);
+        const QString pressed = action.section(QStringLiteral(" then press "), 1);
+        action = action.section(QStringLiteral(" then press "), 0, 0);
         QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(get(*m_form, target));
         if (action == QLatin1String("click"))
             qobject_cast<QPushButton *>(iface->object())->click();
@@ -382,14 +393,21 @@ private Q_SLOTS:
             iface->actionInterface()->doAction(QAccessibleActionInterface::setFocusAction());
         else if (const bool spaced = action.startsWith(u'~'); action.contains(u','))
             for (const QString &edit : action.mid(spaced).split(u'|')) {
-                const QStringList e = edit.split(u',');
-                iface->editableTextInterface()->replaceText(e[0].toInt(), e[1].toInt(), e[2]);
+                const QStringList e = edit.section(u':', -1).split(u',');
+                QAccessible::queryAccessibleInterface(
+                    edit.contains(u':') ? get(*m_form, edit.section(u':', 0, 0)) : iface->object())
+                    ->editableTextInterface()
+                    ->replaceText(e[0].toInt(), e[1].toInt(), e[2]);
                 if (spaced)
                     QCoreApplication::processEvents();
             }
         else
             iface->editableTextInterface()->replaceText(0, iface->textInterface()->characterCount(),
                                                         action);
+        if (!pressed.isEmpty())
+            QAccessible::queryAccessibleInterface(get(*m_form, pressed))
+                ->actionInterface()
+                ->doAction(QAccessibleActionInterface::pressAction());
         if (target == focused)
             QCOMPARE(get<QLineEdit>(*m_form, target)->text(), action);
         if (close)
@@ -397,7 +415,8 @@ private Q_SLOTS:
         if (action != QLatin1String("click"))
             QCOMPARE(shown, QStringList());
         // A press's click lands once the press has been shown.
-        if (auto *button = qobject_cast<QPushButton *>(iface->object()))
+        if (auto *button = pressed.isEmpty() ? qobject_cast<QPushButton *>(iface->object())
+                                             : get<QPushButton>(*m_form, pressed))
             QVERIFY(QTest::qWaitFor([button] { return !button->isDown(); }));
         const QStringList notices = notice.isEmpty() ? QStringList() : QStringList{notice};
         QTRY_COMPARE_WITH_TIMEOUT(shown.size(), notices.size(), windowManagerTimeout);
