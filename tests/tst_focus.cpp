@@ -227,8 +227,10 @@ private Q_SLOTS:
     // works.
     void accessibilityRequestsWhileANoticeIsOpen_data()
     {
-        QTest::addColumn<QString>("notice"); // the about box, or Text1's check
-        QTest::addColumn<QString>("texts");  // name=text of fields, over the row's defaults
+        // The about box, or Text1's check; "about after": the box opens right after the action,
+        // and what the action started (a press's click, a client's pause) comes while it is open.
+        QTest::addColumn<QString>("notice");
+        QTest::addColumn<QString>("texts"); // name=text of fields, over the row's defaults
         QTest::addColumn<QByteArray>("target");
         QTest::addColumn<QString>("action");    // an accessibility action, or the text set
         QTest::addColumn<bool>("clickAfterOk"); // the press's click lands once the box is gone
@@ -252,6 +254,10 @@ private Q_SLOTS:
             focus, false, 1);
         row("5 set into Text2, focused behind Text1's notice: Text1 again after OK, 5 not taken",
             "Text1", "", "Text2", "5", false, 2);
+        row("press on Command2 just before the about box, its click behind it: no conversion",
+            "about after", "", "Command2", press, false, 1);
+        row("5 set into Text1 just before the about box, paused behind it: not checked behind it",
+            "about after", "", "Text1", "5", false, 1);
     }
 
     void accessibilityRequestsWhileANoticeIsOpen()
@@ -270,18 +276,35 @@ private Q_SLOTS:
         if (!texts.isEmpty())
             get<QLineEdit>(*m_form, texts.section(u'=', 0, 0))->setText(texts.section(u'=', 1));
         auto *control = get(*m_form, target);
-        m_closer->whileOpen = [control, action, clickAfterOk] {
+        auto *pressed = qobject_cast<QPushButton *>(control);
+        const auto act = [control, action] {
             QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(control);
             if (iface->actionInterface()->actionNames().contains(action))
                 iface->actionInterface()->doAction(action);
             else
                 iface->editableTextInterface()->replaceText(
                     0, iface->textInterface()->characterCount(), action);
-            // A pressed button is clicked once its press has been shown.
-            if (auto *pressed = qobject_cast<QPushButton *>(control); pressed && !clickAfterOk)
-                QVERIFY(QTest::qWaitFor([pressed] { return !pressed->isDown(); }));
         };
-        if (notice == QLatin1String("about")) {
+        const bool before = notice == QLatin1String("about after");
+        if (before) {
+            act();
+            if (!pressed) // the edit is taken once the call has returned
+                QTRY_COMPARE(control->property("text").toString(), action);
+        }
+        const auto *pause = m_form->focusGuard().findChild<QTimer *>();
+        m_closer->whileOpen = [=] {
+            if (!before)
+                act();
+            // A pressed button is clicked once its press has been shown; a client's edit ends
+            // with its pause, which leaves the field unchecked while the box is open.
+            if (pressed && !clickAfterOk)
+                QVERIFY(QTest::qWaitFor([pressed] { return !pressed->isDown(); }));
+            if (before && !pressed) {
+                QVERIFY(QTest::qWaitFor([pause] { return !pause->isActive(); }));
+                QCOMPARE(control->property("text").toString(), action);
+            }
+        };
+        if (notice.startsWith(QLatin1String("about"))) {
             QTest::mouseDClick(get(*m_form, "Label6"), Qt::LeftButton);
         } else {
             focusInto("Text1");
@@ -289,9 +312,11 @@ private Q_SLOTS:
         }
         QTRY_COMPARE_WITH_TIMEOUT(m_closer->texts.size(), notices, windowManagerTimeout);
         settle();
+        if (pressed) // its click has landed
+            QVERIFY(QTest::qWaitFor([pressed] { return !pressed->isDown(); }));
         QCOMPARE(m_closer->texts.size(), notices);
         QVERIFY(get<QLabel>(*m_form, "Label4")->text().isEmpty());
-        QVERIFY(focusBackIn(notice == QLatin1String("about") ? "Text4" : "Text1"));
+        QVERIFY(focusBackIn(notice.startsWith(QLatin1String("about")) ? "Text4" : "Text1"));
         QCOMPARE(get<QLineEdit>(*m_form, "Text2")->text(), QStringLiteral("03"));
 
         get<QLineEdit>(*m_form, "Text1")->setText(QStringLiteral("2001"));

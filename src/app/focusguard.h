@@ -87,7 +87,7 @@ private:
     // The field a client's edits went to without moving the focus: checked as left once the
     // client has paused, or before a press.
     QLineEdit *m_visited = nullptr;
-    QTimer m_pause;
+    QTimer m_pause{this};
     // The control clicked into when a check refused the move, until that click has ended.
     QPointer<QWidget> m_refused;
     bool m_refusedPressSeen = false;
