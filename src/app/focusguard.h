@@ -89,9 +89,9 @@ private:
     // A vector: a deque grows its map by a memmove that _FORTIFY_SOURCE cannot check.
     std::vector<std::pair<QLineEdit *, FieldEdit>> m_later;
     // The field a client's edits went to without moving the focus: checked as left once the
-    // client has paused, or before a press.
+    // client has paused (m_pause, the guard's one child timer) or before a press.
     QLineEdit *m_visited = nullptr;
-    QTimer m_pause;
+    QTimer m_pause{this};
     // The control clicked into when a check refused the move, until that click has ended.
     QPointer<QWidget> m_refused;
     bool m_refusedPressSeen = false;
