@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QTimer>
 
+#include <vector>
+
 namespace koyomix {
 
 namespace {
@@ -26,10 +28,13 @@ public:
 
     QStringList actionNames() const override
     {
-        QStringList names;
-        for (const QAction *action : widget()->actions())
-            names << action->objectName();
-        return names;
+        // Gathered in a vector and copied once: a QList grown in place relocates by a memmove
+        // that _FORTIFY_SOURCE cannot check.
+        const QList<QAction *> actions = widget()->actions();
+        std::vector<QString> names;
+        for (const QAction *action : actions)
+            names.push_back(action->objectName());
+        return QStringList(names.cbegin(), names.cend());
     }
     QString localizedActionName(const QString &name) const override
     {
@@ -59,7 +64,8 @@ public:
 private:
     QAction *find(const QString &name) const
     {
-        for (QAction *action : widget()->actions())
+        const QList<QAction *> actions = widget()->actions(); // const: a loop would detach it
+        for (QAction *action : actions)
             if (action->objectName() == name)
                 return action;
         return nullptr;
