@@ -527,7 +527,9 @@ private Q_SLOTS:
         QByteArray otherId;
         if (!leave.isEmpty()) {
             other.start(QStringLiteral("xmessage"), {"-name", "koyomix-other", "other"});
-            otherId = run({"search", "--sync", "--classname", "koyomix-other"});
+            // Once the window manager has mapped it: a window that merely exists may be mapped
+            // after Koyomix's, and an activation asked for before that is ignored.
+            otherId = run({"search", "--sync", "--onlyvisible", "--classname", "koyomix-other"});
             QVERIFY(!otherId.isEmpty());
         }
         startWith({{"Text1", "ab"}, {"Text2", "cd"}});
