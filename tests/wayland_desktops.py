@@ -250,17 +250,32 @@ def x11_windows():
 
 
 def mutter_windows(device):
-    """The main window alone, found on the screen by its first button: the inside of
-    グレゴリアン→ (192, 192, 255) starts 122, 10 into the window. Qt draws the title bar above it
-    (38 pixels for adwaita, the one Qt draws under GNOME)."""
-    button = bytes((192, 192, 255))
-    for y, row in enumerate(device.screen()):
-        x = row.find(button)
-        while x >= 0 and x % 3:
-            x = row.find(button, x + 1)
-        if x >= 0:
-            return {"main": (x // 3 - 122, y - 10 - 38, 374, 101 + 38)}
-    return {}
+    """Koyomix's windows found on the screen, each by a colour of its own: the main window by
+    the inside of グレゴリアン→ (192, 192, 255), which starts 122, 10 into it; a notice by Qt's
+    window colour (239, 239, 239), which nothing in the main window has. Qt draws the title bar
+    above each (38 pixels for adwaita, the one Qt draws under GNOME)."""
+    def where(rows, colour):
+        found = []
+        for y, row in enumerate(rows):
+            x = row.find(colour)
+            while x >= 0 and x % 3:
+                x = row.find(colour, x + 1)
+            end = row.rfind(colour)
+            while end >= 0 and end % 3:
+                end = row.rfind(colour, 0, end + 2)
+            if x >= 0:
+                found.append((x // 3, y, end // 3 + 1))
+        return found
+
+    rows = device.screen()
+    windows = {}
+    if button := where(rows, bytes((192, 192, 255))):
+        x, y, _ = button[0]
+        windows["main"] = (x - 122, y - 10 - 38, 374, 101 + 38)
+    if body := where(rows, bytes((239, 239, 239))):
+        left, right = min(x for x, _, _ in body), max(end for _, _, end in body)
+        windows["Koyomix"] = (left, body[0][1] - 38, right - left, body[-1][1] + 1 - body[0][1] + 38)
+    return windows
 
 
 def main():
@@ -322,7 +337,8 @@ def run(koyomix, user, desktop):
         if on_x11:
             return x11_windows()
         if desktop == "GNOME":
-            return {frame.name: mutter_windows(user.device)["main"]}
+            found = mutter_windows(user.device)
+            return {frame.name if k == "main" else k: v for k, v in found.items()}
         return kwin_windows()
 
     # The fixed size against the title bar and the desktop's shortcut.
@@ -339,6 +355,8 @@ def run(koyomix, user, desktop):
         fail(f"a double-click on the title bar and {'+'.join(shortcut)} made the window "
              f"{size()}, not 374x101")
     wait_for("the window active after the double-click", lambda: active(frame))
+    # Where it is now, which the notice will not change (and may hide).
+    x, y, w, h = wait_for("the window's place", lambda: windows().get(frame.name))
 
     # A notice over its window, answering Return after a click behind it.
     year = fields["通日の年"]
@@ -348,18 +366,14 @@ def run(koyomix, user, desktop):
     user.keys("Tab")
     notice = lambda: next((n for n in koyomix_windows() if n.name == "Koyomix"), None)
     wait_for("a notice", notice)
-    x, y, w, h = wait_for("the window's place", lambda: windows().get(frame.name))
-    # mutter tells no Wayland client where a window is, and a notice has nothing to be found
-    # by on the screen: there it is answered, not placed.
-    if on_x11 or desktop != "GNOME":
-        nx, ny, nw, nh = wait_for("the notice's place", lambda: windows().get("Koyomix"))
-        # Centred across the window (mutter 43 counts a dialog 10 pixels wider than its
-        # frame); down it, where the desktop puts a window's dialogs (mutter at the window's
-        # top, KWin at its centre), as long as it covers the window's middle.
-        across = nx + nw // 2 - (x + w // 2)
-        if abs(across) > 12 or not ny <= y + h // 2 <= ny + nh:
-            fail(f"the notice opened at {(nx, ny, nw, nh)}, not centred over its window at "
-                 f"{(x, y, w, h)}")
+    nx, ny, nw, nh = wait_for("the notice's place", lambda: windows().get("Koyomix"))
+    # Centred across the window (mutter 43 counts a dialog 10 pixels wider than its frame);
+    # down it, where the desktop puts a window's dialogs (mutter at the window's top, KWin at
+    # its centre), as long as it covers the window's middle.
+    across = nx + nw // 2 - (x + w // 2)
+    if abs(across) > 12 or not ny <= y + h // 2 <= ny + nh:
+        fail(f"the notice opened at {(nx, ny, nw, nh)}, not centred over its window at "
+             f"{(x, y, w, h)}")
     wait_for("the notice active", lambda: active(notice()))
     # The window's bottom right corner, beside the notice.
     user.click(x + w - 6, y + h - 6)

@@ -31,6 +31,9 @@ case $desktop in
     for tool in mutter pipewire wireplumber; do
       command -v $tool >/dev/null || skip "$tool is not installed"
     done
+    # mutter 48 will not start Xwayland, nor itself, without the X11 socket directory, which a
+    # fresh /tmp lacks.
+    [ -d /tmp/.X11-unix ] || mkdir -m 1777 /tmp/.X11-unix
     # Pointer motion reaches mutter only through a screen-cast stream, which needs PipeWire.
     pipewire >"$runtime/pipewire.log" 2>&1 &
     pids+=($!)
