@@ -24,7 +24,6 @@ TIMEOUT = 20.0
 # Linux input codes, which both compositors take.
 KEY = {"Shift": 42, "x": 45, "Tab": 15, "Return": 28, "Up": 103, "PageUp": 104, "Super": 125}
 BUTTON_LEFT = 0x110
-FRAME = 23
 
 
 def fail(message):

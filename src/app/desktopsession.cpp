@@ -33,9 +33,9 @@ public:
         switch (event->type()) {
         case QEvent::WindowStateChange:
             // Qt's own title bars (adwaita, bradient) maximise on a double-click or their maximise
-            // button without asking whether the window may change size, and the compositor
-            // obeys the client. Nothing tells them otherwise, so the state is undone once it has
-            // come.
+            // button without reading the window's flags or size limits, and mutter grants what
+            // the client asks. Qt offers no way to tell them, so the state is undone once the
+            // compositor has granted it.
             if (constexpr auto sized = Qt::WindowMaximized | Qt::WindowFullScreen;
                 isFixed(w) && (w->windowState() & sized)) {
                 QMetaObject::invokeMethod(
