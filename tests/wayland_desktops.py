@@ -3,7 +3,8 @@
 and read back over AT-SPI. Runs inside with-wayland.sh, which sets the session's variables.
 
 Rows (each ends the run with FAIL and what a user would see):
-  - the platform and title bar Koyomix chose for this desktop;
+  - the platform and title bar Koyomix chose for this desktop (or the user's, with a second
+    argument xcb: QT_QPA_PLATFORM=xcb, through Xwayland);
   - the window stays 374x101 after a double-click on its title bar and the desktop's maximise
     shortcut;
   - a notice opens centred over the window, and after a click on the window behind it, Return
@@ -286,6 +287,8 @@ def main():
     program = sys.argv[1]
     desktop = os.environ["XDG_CURRENT_DESKTOP"]
     env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", LANG="ja_JP.UTF-8")
+    if sys.argv[2:] == ["xcb"]:
+        env["QT_QPA_PLATFORM"] = "xcb"
     device = RemoteDesktop() if desktop == "GNOME" else FakeInput()
     user = User(device)
     koyomix = subprocess.Popen([program], env=env)
@@ -332,7 +335,10 @@ def run(koyomix, user, desktop):
     plugins = wait_for("Qt's platform plugin", lambda: loaded(koyomix.pid) & {
         "libqxcb.so", "libqwayland-egl.so", "libqwayland-generic.so"} and loaded(koyomix.pid))
     on_x11 = "libqxcb.so" in plugins
-    if desktop == "GNOME":
+    if sys.argv[2:] == ["xcb"]:
+        if not on_x11:
+            fail(f"the user's QT_QPA_PLATFORM=xcb was not followed ({sorted(plugins)})")
+    elif desktop == "GNOME":
         # mutter's own frame through Xwayland, or Qt's GNOME-style title bar.
         if not on_x11 and "libadwaita.so" not in plugins:
             fail(f"on GNOME Koyomix draws a title bar not in GNOME's style ({sorted(plugins)})")
@@ -340,12 +346,12 @@ def run(koyomix, user, desktop):
         fail(f"on Plasma Koyomix does not run natively with Breeze's title bar ({sorted(plugins)})")
 
     def windows():
+        if desktop != "GNOME":
+            return kwin_windows()
         if on_x11:
             return x11_windows()
-        if desktop == "GNOME":
-            found = mutter_windows(user.device)
-            return {frame.name if k == "main" else k: v for k, v in found.items()}
-        return kwin_windows()
+        found = mutter_windows(user.device)
+        return {frame.name if k == "main" else k: v for k, v in found.items()}
 
     # The fixed size against the title bar and the desktop's shortcut: the widget's, and the
     # window's as the compositor shows it (Qt keeps the widget at its size in a larger window).
@@ -386,9 +392,11 @@ def run(koyomix, user, desktop):
     pump(1)
     user.keys("Return")
     wait_for("Return to answer the notice after a click on its window", lambda: not notice(), 5)
-    wait_for("the window active after the notice", lambda: active(frame))
-    wait_for("the focus back in 通日の年",
-             lambda: year.getState().contains(pyatspi.STATE_FOCUSED))
+    # Read once the focus has settled: Qt on X11 drops an activation it cannot place a little
+    # after the box has gone (and a query meanwhile can change the order of its events).
+    pump(1.5)
+    if not active(frame) or not year.getState().contains(pyatspi.STATE_FOCUSED):
+        fail("after the notice the window is not active with the focus back in 通日の年")
 
 
 if __name__ == "__main__":

@@ -25,15 +25,15 @@ trap cleanup EXIT
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM QT_WAYLAND_DECORATION XAUTHORITY
 export XDG_RUNTIME_DIR=$runtime XDG_SESSION_TYPE=wayland KOYOMIX_COMPOSITOR_LOG=$log
 socket=koyomix-wayland
+# Xwayland needs the X11 socket directory, which a fresh /tmp lacks; mutter 48 does not even
+# start without it.
+[ -d /tmp/.X11-unix ] || mkdir -m 1777 /tmp/.X11-unix
 case $desktop in
   gnome)
     export XDG_CURRENT_DESKTOP=GNOME
     for tool in mutter pipewire wireplumber; do
       command -v $tool >/dev/null || skip "$tool is not installed"
     done
-    # mutter 48 will not start Xwayland, nor itself, without the X11 socket directory, which a
-    # fresh /tmp lacks.
-    [ -d /tmp/.X11-unix ] || mkdir -m 1777 /tmp/.X11-unix
     # Pointer motion reaches mutter only through a screen-cast stream, which needs PipeWire.
     pipewire >"$runtime/pipewire.log" 2>&1 &
     pids+=($!)
@@ -53,8 +53,12 @@ case $desktop in
       kwin=$runtime/kwin_wayland
     fi
     "$kwin" --version >/dev/null 2>&1 || skip "kwin_wayland cannot run here"
+    # KWin names its Xwayland display only to the programs it starts: one writes it down.
+    printf '#!/bin/sh\necho "$DISPLAY $XAUTHORITY" >%s\n' "$runtime/x11" \
+      >"$runtime/tell-x11"
+    chmod +x "$runtime/tell-x11"
     "$kwin" --virtual --no-lockscreen --xwayland --width 1024 --height 768 --socket $socket \
-      >"$log" 2>&1 &
+      "$runtime/tell-x11" >"$log" 2>&1 &
     pids+=($!)
     ;;
   *) echo "usage: with-wayland.sh gnome|plasma COMMAND..." >&2; exit 2 ;;
@@ -62,6 +66,12 @@ esac
 for _ in $(seq 1 600); do [ -S "$runtime/$socket" ] && break; sleep 0.05; done
 [ -S "$runtime/$socket" ] || skip "the compositor did not start: $(tail -n 5 "$log")"
 export WAYLAND_DISPLAY=$socket
+if [ "$desktop" = plasma ]; then
+  for _ in $(seq 1 200); do [ -s "$runtime/x11" ] && break; sleep 0.05; done
+  read -r number auth <"$runtime/x11" || true
+  [ -z "${number:-}" ] || export DISPLAY=$number
+  [ -z "${auth:-}" ] || export XAUTHORITY=$auth
+fi
 # mutter names its Xwayland display in its log, with the Xauthority file beside the socket.
 if [ "$desktop" = gnome ]; then
   for _ in $(seq 1 200); do grep -q 'public X11 display' "$log" && break; sleep 0.05; done
