@@ -3,9 +3,12 @@
 
 Starts the program given as the first argument, then, as a user would:
   - double-clicks the credit line and reads the about box through AT-SPI, then closes it
-    with its OK button's action;
+    with its OK button's action; opens it again by the credit line's own action, which tells
+    its key, F1;
+  - reads each field's description, what it takes;
   - moves into the year field by AT-SPI, types 2001 Tab 03 Tab 11 Tab on the keyboard,
-    presses Space on the focused button, and reads the two results of the conversion;
+    presses Space on the focused button, and reads the two results of the conversion; copies
+    each by the result label's action and reads the clipboard back;
   - works the top row as voice control does: sets a field's text and presses the button
     through AT-SPI, each checked like typing; moves the focus by a call that returns at once;
     edits a field by calls sent without waiting for their answers.
@@ -102,6 +105,16 @@ def press_action(node, name):
     fail(f"{node.name!r} has no action {name!r}")
 
 
+def clipboard():
+    """The clipboard's text, asked by a GTK process of its own: GTK in this one would join the
+    accessibility bus as an application and share this one's main loop."""
+    ask = ("import gi; gi.require_version('Gdk', '3.0'); gi.require_version('Gtk', '3.0'); "
+           "from gi.repository import Gdk, Gtk; "
+           "print(Gtk.Clipboard.get(Gdk.SELECTION_CLIPBOARD).wait_for_text() or '', end='')")
+    return subprocess.run(["/usr/bin/python3", "-c", ask], capture_output=True, text=True,
+                          env=dict(os.environ, NO_AT_BRIDGE="1"), timeout=10).stdout
+
+
 def pump(seconds):
     """Delivers the bus's events to the listeners for `seconds`."""
     from gi.repository import GLib
@@ -151,7 +164,7 @@ def without_the_keyboard(app, frame, named):
     wait_for("5 typed in 通日の年", lambda: text(year) == "5")
     day.queryEditableText().setTextContents("70")
     wait_for("通日の年 2005 and 通日 070", lambda: (text(year), text(day)) == ("2005", "070"))
-    press_action(named["グレゴリオ変換"], "Press")
+    press_action(named["グレゴリアン変換"], "Press")
     result = one(frame, "result described 日付の結果",
                  lambda n: role(n) == LABEL and n.description == "日付の結果")
     wait_for("2005/03/11 in the calendar date result", lambda: result.name == "2005/03/11")
@@ -210,11 +223,18 @@ def main():
         named = {}
         for name, kind in [("年", TEXT), ("月", TEXT), ("日", TEXT), ("通日の年", TEXT),
                            ("通日", TEXT), ("ジュリアン変換", PUSH_BUTTON),
-                           ("グレゴリオ変換", PUSH_BUTTON)]:
+                           ("グレゴリアン変換", PUSH_BUTTON)]:
             named[name] = one(frame, f"role {kind} named {name}",
                               lambda n, name=name, kind=kind: n.name == name and role(n) == kind)
 
-        # The about box is a notice: its text is readable, and OK closes it.
+        # Each field says what it takes, which nothing on the window shows.
+        for name, takes in [("年", "1900～2999年"), ("月", "1～12月"), ("日", "1～31日"),
+                            ("通日の年", "1900～2999年"), ("通日", "1～366日")]:
+            if named[name].description != takes:
+                fail(f"the field {name} is described {named[name].description!r}, not {takes!r}")
+
+        # The about box is a notice: its text is readable, and OK closes it. It opens by a
+        # double-click on the credit line, and by the line's action, which tells its key.
         credit = one(frame, "credit line", lambda n: role(n) == LABEL and "Koyomix" in n.name)
         x, y = centre(credit)
         xdotool("mousemove", str(x), str(y), "click", "--repeat", "2", "--delay", "80", "1")
@@ -224,12 +244,19 @@ def main():
                      if w is not None and w.name == "Koyomix"]
             return boxes[0] if boxes else None
 
-        box = wait_for("the about box", about_box)
-        texts = [n.name for n in find_all(box, lambda n: role(n) == LABEL)]
-        if not any(t.startswith(frame.name) for t in texts):
-            fail(f"the about box reads {texts!r}")
-        press_action(one(box, "OK button", lambda n: role(n) == PUSH_BUTTON), "Press")
-        wait_for("the about box to close", lambda: about_box() is None)
+        for route in ("a double-click", "the credit line's action"):
+            if route != "a double-click":
+                keys = credit.queryAction()
+                keys = {keys.getName(i): keys.getKeyBinding(i) for i in range(keys.nActions)}
+                if keys.get("Press") != "F1":
+                    fail(f"the credit line's actions and keys are {keys!r}, not Press with F1")
+                press_action(credit, "Press")
+            box = wait_for(f"the about box opened by {route}", about_box)
+            texts = [n.name for n in find_all(box, lambda n: role(n) == LABEL)]
+            if not any(t.startswith(frame.name) for t in texts):
+                fail(f"the about box reads {texts!r}")
+            press_action(one(box, "OK button", lambda n: role(n) == PUSH_BUTTON), "Press")
+            wait_for("the about box to close", lambda: about_box() is None)
 
         # A conversion, typed on the keyboard; the results are read by their descriptions.
         named["年"].queryComponent().grabFocus()
@@ -268,6 +295,10 @@ def main():
             print(f"read: {ordinal.name!r}, {era.name!r}", flush=True)
         if ordinal.name != "2001/070" or era.name != "平成13年3月11日 (日)":
             fail("expected 2001/070 and 平成13年3月11日 (日)")
+        # A voice-control user copies a result by the label's action.
+        for result in (ordinal, era):
+            press_action(result, "Copy")
+            wait_for(f"{result.name} on the clipboard", lambda: clipboard() == result.name)
         focus_after_a_notice(app, named)
         without_the_keyboard(app, frame, named)
         print("PASS: a screen reader reads the names, the about box and the result", flush=True)

@@ -163,6 +163,9 @@ class Session:
             verb, _, arg = word.partition(":")
             if verb == "type":
                 xdotool("type", "--delay", "60", arg)
+            elif verb == "move":
+                x, y = POINTS[arg]
+                xdotool("mousemove", "--window", self.window, str(x), str(y))
             elif verb in ("click", "dblclick"):
                 x, y = POINTS[arg]
                 xdotool("mousemove", "--window", self.window, str(x), str(y), "click",
@@ -189,18 +192,19 @@ class Session:
 
 
 # Each row: name, action, what Orca says in order, what it must not say. Actions are xdotool
-# key names, type:TEXT, click:CONTROL and dblclick:CONTROL, played left to right.
+# key names, type:TEXT, click:CONTROL, dblclick:CONTROL and move:CONTROL (the pointer), played
+# left to right.
 NOT_TEXT5 = f"通日 {TEXT}"
 ORDINAL_ROW = [
     ("refused ordinal year: its notice", "type:1899 Tab", ["有効な年は1900～2999までです"], []),
     ("after OK the refused field is announced, whole text",
      "Return", [f"通日の年 {TEXT}", "1899"], [NOT_TEXT5, r"\b189\b"]),
     ("word move in a field answers at once (no freeze)",
-     "ctrl+a type:2001 Home ctrl+Right Tab", [f"通日 {TEXT}"], []),
+     "ctrl+a type:2001 Home ctrl+Right Tab", [f"通日 {TEXT}", "1～366日"], []),
     ("notice raised by a click on the button is read, once",
      "type:366 click:Command2", ["有効な日付ではありません"], [r"有効な日付.*有効な日付"]),
     ("after OK the button sends the focus to the year",
-     "Return", [f"通日の年 {TEXT}", "2001"], [r"グレゴリオ変換", NOT_TEXT5, r"\b200\b"]),
+     "Return", [f"通日の年 {TEXT}", "2001"], [r"グレゴリアン変換", NOT_TEXT5, r"\b200\b"]),
     ("notice raised by Space on the button is read",
      "Tab Tab space", ["有効な日付ではありません"], []),
     ("after its OK the year again",
@@ -210,6 +214,10 @@ ORDINAL_ROW = [
      [r"2001/03/11.*2001/03/11", ALERT]),
     ("results spoken after a click, again",
      "click:Command2", ["2001/03/11 平成13年3月11日 (日)"], [r"2001/03/11.*2001/03/11"]),
+    # The pointer out of the menu's way, where it would pick an entry.
+    ("Shift+F10 opens the field's menu", "shift+Tab move:Text1 shift+F10", [], []),
+    ("its last entry copies the row's results, read with its key",
+     "Up", ["結果をコピー(K) Ctrl+Shift+C"], []),
 ]
 CALENDAR_ROW = [
     # Orca stays silent on a field focused by a click; where-am-I (KP_Enter) asks it.
@@ -219,8 +227,8 @@ CALENDAR_ROW = [
      "type:1899 shift+Tab", ["有効な年は1900～2999までです"], []),
     ("after OK the year, not the month",
      "Return", [f"年 {TEXT}", "1899"], [f"月 {TEXT}", f"(^| )日 {TEXT}", r"\b189\b"]),
-    ("Tab announces the next field",
-     "ctrl+a type:2001 Tab", [f"月 {TEXT}"], [f"(^| )年 {TEXT}"]),
+    ("Tab announces the next field, then what it takes",
+     "ctrl+a type:2001 Tab", [f"月 {TEXT}", "1～12月"], [f"(^| )年 {TEXT}"]),
     ("a field's check refuses and the focus stays",
      "type:13 Tab", ["月は１月～１２月までです"], []),
     ("after OK the month with its text",
@@ -236,6 +244,8 @@ CALENDAR_ROW = [
     ("the title bar names the window", "Insert+KP_Enter", ["Koyomix Ver.1.0"], []),
     ("a double-click on the credit line reads the about box, once",
      "dblclick:Label6", ["Koyomix Ver.1.0 © 2026 Koyomix"], [r"© 2026 Koyomix.*© 2026 Koyomix"]),
+    ("F1 opens the about box, read once",
+     "Return F1", ["Koyomix Ver.1.0 © 2026 Koyomix"], [r"© 2026 Koyomix.*© 2026 Koyomix"]),
 ]
 
 

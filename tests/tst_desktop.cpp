@@ -39,15 +39,16 @@ private Q_SLOTS:
                             const char *description) {
             QTest::newRow(what) << control << name << description;
         };
-        row("Text1 is read as year", "Text1", "年", "");
-        row("Text2 is read as month", "Text2", "月", "");
-        row("Text3 is read as day", "Text3", "日", "");
-        row("Text4 is read as ordinal year", "Text4", "通日の年", "");
-        row("Text5 is read as day of year", "Text5", "通日", "");
+        row("Text1 is read as year, described by its range", "Text1", "年", "1900～2999年");
+        row("Text2 is read as month, described by its range", "Text2", "月", "1～12月");
+        row("Text3 is read as day, described by its range", "Text3", "日", "1～31日");
+        row("Text4 is read as ordinal year, described by its range", "Text4", "通日の年",
+            "1900～2999年");
+        row("Text5 is read as day of year, described by its range", "Text5", "通日", "1～366日");
         // A button's description is its tooltip, read after the name.
         row("Command1 keeps its tooltip", "Command1", "ジュリアン変換",
             "ボタンを押すとジュリアン暦に変換します");
-        row("Command2 keeps its tooltip", "Command2", "グレゴリオ変換",
+        row("Command2 is named by the word it shows", "Command2", "グレゴリアン変換",
             "ボタンを押すとグレゴリオ暦に変換します");
         // A result label is read as its result, then what it is.
         row("Label1 reads its result", "Label1", "2001/070", "通日の結果");
@@ -132,25 +133,43 @@ private Q_SLOTS:
         QTRY_COMPARE(QApplication::focusWidget(), edit);
     }
 
+    // The lower row's results copied: by the label's menu, by the label's accessible action, by
+    // the row's key in a control of the row, by the entry in a field's menu opened by Shift+F10.
     void copyResult_data()
     {
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<bool>("dragToSelect");
-        QTest::addColumn<bool>("copyOffered");
-        QTest::newRow("nothing selected copies the whole result") << "2001/070" << false << true;
-        QTest::newRow("a selection copies only the selection") << "2001/070" << true << true;
-        QTest::newRow("an empty result offers nothing to copy") << "" << false << false;
+        QTest::addColumn<QString>("caption"); // of Label1; Label2 holds its era date
+        QTest::addColumn<QString>("route");
+        QTest::addColumn<QString>("copied"); // "selection": the part of Label1 dragged over
+        const QString both = QStringLiteral("2001/070 平成13年3月11日 (日)");
+        const auto row = [](const char *name, const char *caption, const char *route,
+                            const QString &copied) {
+            QTest::newRow(name) << caption << route << copied;
+        };
+        row("nothing selected copies the whole result", "2001/070", "menu", "2001/070");
+        row("a selection copies only the selection", "2001/070", "drag menu", "selection");
+        row("an empty result offers nothing to copy", "", "menu", "before");
+        row("the label's accessible copy takes the whole result", "2001/070", "drag Copy",
+            "2001/070");
+        row("Ctrl+Shift+C in Text1 copies the row's two results", "2001/070", "Text1 key", both);
+        row("Ctrl+Shift+C on Command1 copies the row's two results", "2001/070", "Command1 key",
+            both);
+        row("Ctrl+Shift+C in Text4 copies the other row's results, here none", "2001/070",
+            "Text4 key", "before");
+        row("Shift+F10 in Text2 opens its menu, whose last entry copies the row's results",
+            "2001/070", "Text2 Shift+F10", both);
+        row("Ctrl+C in Text3 still copies the field's selection", "2001/070", "Text3 Ctrl+C", "11");
     }
     void copyResult()
     {
         QFETCH(QString, caption);
-        QFETCH(bool, dragToSelect);
-        QFETCH(bool, copyOffered);
+        QFETCH(QString, route);
+        QFETCH(QString, copied);
         ShownWindow w;
-        QVERIFY(w.load());
+        QVERIFY(w.load({{"Text3", "11"}}));
         auto *label = get<QLabel>(w, "Label1");
         label->setText(caption);
-        if (dragToSelect) {
+        get<QLabel>(w, "Label2")->setText(caption.isEmpty() ? QString() : "平成13年3月11日 (日)");
+        if (route.startsWith(QLatin1String("drag "))) {
             const QPoint middle(label->fontMetrics().horizontalAdvance(caption) / 2,
                                 label->height() / 2);
             QTest::mousePress(label, Qt::LeftButton, {}, QPoint(1, middle.y()));
@@ -160,22 +179,49 @@ private Q_SLOTS:
             QVERIFY(label->selectedText().size() < caption.size());
             QVERIFY(caption.startsWith(label->selectedText()));
         }
-        const QString expected = dragToSelect ? label->selectedText() : caption;
+        const QString expected =
+            copied == QLatin1String("selection") ? label->selectedText() : copied;
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
 
-        QContextMenuEvent open(QContextMenuEvent::Mouse, QPoint(4, 4),
-                               label->mapToGlobal(QPoint(4, 4)));
-        QApplication::sendEvent(label, &open);
-        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        QVERIFY(menu);
-        QAction *copy = copyAction(menu);
-        QVERIFY(copy);
-        QCOMPARE(copy->isEnabled(), copyOffered);
-        if (copyOffered)
-            copy->trigger();
-        menu->close();
-        QCOMPARE(QGuiApplication::clipboard()->text(),
-                 copyOffered ? expected : QStringLiteral("before"));
+        const QString how = route.section(u' ', -1);
+        QWidget *control = get(w, route.section(u' ', 0, 0));
+        if (how == QLatin1String("menu")) {
+            QContextMenuEvent open(QContextMenuEvent::Mouse, QPoint(4, 4),
+                                   label->mapToGlobal(QPoint(4, 4)));
+            QApplication::sendEvent(label, &open);
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            QAction *copy = copyAction(menu);
+            QVERIFY(copy);
+            QCOMPARE(copy->isEnabled(), !caption.isEmpty());
+            if (copy->isEnabled())
+                copy->trigger();
+            menu->close();
+        } else if (how == QLatin1String("Copy")) { // a tool's call: copied once it has returned
+            QAccessible::queryAccessibleInterface(label)->actionInterface()->doAction(how);
+        } else {
+            control->setFocus();
+            QTRY_COMPARE(QApplication::focusWidget(), control);
+            if (how == QLatin1String("key"))
+                QTest::keyClick(control, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+            else if (how == QLatin1String("Ctrl+C"))
+                for (const auto key : {QKeySequence::SelectAll, QKeySequence::Copy})
+                    QTest::keySequence(control, key);
+            else
+                QTest::keyClick(control, Qt::Key_F10, Qt::ShiftModifier);
+        }
+        if (how == QLatin1String("Shift+F10")) {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            QAction *rowCopy = menu->actions().constLast();
+            QCOMPARE(rowCopy->text(), QStringLiteral("結果をコピー(&K)\tCtrl+Shift+C"));
+            QCOMPARE(rowCopy->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+C")));
+            QVERIFY(menu->actions().size() > 2); // the field's own entries above it
+            rowCopy->trigger();
+            menu->close();
+        }
+        QTRY_COMPARE(QGuiApplication::clipboard()->text(), expected);
+        QCOMPARE(w.notices.size(), 0);
     }
 
     // Needs the field checks' focus discipline, which runs no check for a focus loss to a

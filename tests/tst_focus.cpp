@@ -143,24 +143,62 @@ private Q_SLOTS:
     void clickOnButtonAfterBadField_data()
     {
         QTest::addColumn<QString>("year");
+        QTest::addColumn<QString>("route"); // a click, or a key on the button focused by a call
         QTest::addColumn<int>("notices");
         QTest::addColumn<int>("clicks");
-        QTest::newRow("bad year cancels the click") << "x5" << 1 << 0;
-        QTest::newRow("good year lets the click through") << "5" << 0 << 1;
+        QTest::addColumn<int>("tries"); // clicks or keys made while the year is as given
+        QTest::newRow("bad year cancels the click") << "x5"
+                                                    << "click" << 1 << 0 << 1;
+        QTest::newRow("good year lets the click through") << "5"
+                                                          << "click" << 0 << 1 << 1;
+        QTest::newRow("bad year, clicked again after OK: cancelled again")
+            << "x5"
+            << "click" << 2 << 0 << 2;
+        // The key's click reaches the button; the guard runs no handler behind the check.
+        QTest::newRow("Return on the button after a bad year just left: one notice, no result")
+            << "x5"
+            << "Return" << 1 << 1 << 1;
+        QTest::newRow("Return on the focused button converts") << "5"
+                                                               << "Return" << 0 << 1 << 1;
+        QTest::newRow("keypad Enter on the focused button converts") << "5"
+                                                                     << "Enter" << 0 << 1 << 1;
     }
 
     void clickOnButtonAfterBadField()
     {
         QFETCH(QString, year);
+        QFETCH(QString, route);
         startWith({{"Text1", year}, {"Text2", "03"}, {"Text3", "11"}});
         focusInto("Text1");
         QSignalSpy clicked(get<QPushButton>(*m_form, "Command1"), &QPushButton::clicked);
-        QTest::mouseClick(get(*m_form, "Command1"), Qt::LeftButton);
-        settle();
+        QSignalSpy pressed(get<QPushButton>(*m_form, "Command1"), &QPushButton::pressed);
+        QFETCH(int, tries);
+        for (int i = 0; i < tries; ++i) {
+            if (i > 0) { // as a user's next click, into the active window
+                m_form->activateWindow();
+                QVERIFY(QTest::qWaitForWindowActive(m_form.get(), windowManagerTimeout));
+                QVERIFY(focusBackIn("Text1"));
+            }
+            if (route == QLatin1String("click")) {
+                QTest::mouseClick(get(*m_form, "Command1"), Qt::LeftButton);
+            } else { // Text1 is checked once the call has returned, or by the press before that
+                get(*m_form, "Command1")->setFocus(Qt::OtherFocusReason);
+                QTest::keyClick(get(*m_form, "Command1"),
+                                route == QLatin1String("Return") ? Qt::Key_Return : Qt::Key_Enter,
+                                route == QLatin1String("Return") ? Qt::NoModifier
+                                                                 : Qt::KeypadModifier);
+            }
+            settle();
+        }
         QTEST(int(m_closer->texts.size()), "notices");
         QTEST(int(clicked.size()), "clicks");
+        QCOMPARE(pressed.size(), clicked.size()); // a refused click never reaches the button
+        // Text1's notices, not the conversion's.
+        QCOMPARE(m_closer->texts, QStringList(m_closer->texts.size(), digits));
+        QCOMPARE(get<QLabel>(*m_form, "Label1")->text(),
+                 m_closer->texts.isEmpty() ? QStringLiteral("2005/070") : QString());
         QVERIFY(!get<QPushButton>(*m_form, "Command1")->isDown());
-        if (clicked.isEmpty()) {
+        if (!m_closer->texts.isEmpty()) {
             QVERIFY(focusBackIn("Text1"));
             QCOMPARE(get<QLineEdit>(*m_form, "Text1")->text(), year);
         }
@@ -227,8 +265,11 @@ private Q_SLOTS:
     // works.
     void accessibilityRequestsWhileANoticeIsOpen_data()
     {
-        QTest::addColumn<QString>("notice"); // the about box, or Text1's check
-        QTest::addColumn<QString>("texts");  // name=text of fields, over the row's defaults
+        // The about box (by a double-click, or F1), or Text1's check; "about after": the box
+        // opens right after the action, and what the action started (a press's click, a client's
+        // pause) comes while it is open.
+        QTest::addColumn<QString>("notice");
+        QTest::addColumn<QString>("texts"); // name=text of fields, over the row's defaults
         QTest::addColumn<QByteArray>("target");
         QTest::addColumn<QString>("action");    // an accessibility action, or the text set
         QTest::addColumn<bool>("clickAfterOk"); // the press's click lands once the box is gone
@@ -250,8 +291,15 @@ private Q_SLOTS:
             press, false, 1);
         row("focus on Text5 behind the about box: the focus stays in Text4", "about", "", "Text5",
             focus, false, 1);
+        row("F1 in Text4 holding x: the about box alone, x kept; the credit line's press behind "
+            "it opens no second",
+            "F1", "Text4=x", "Label6", press, false, 1);
         row("5 set into Text2, focused behind Text1's notice: Text1 again after OK, 5 not taken",
             "Text1", "", "Text2", "5", false, 2);
+        row("press on Command2 just before the about box, its click behind it: no conversion",
+            "about after", "", "Command2", press, false, 1);
+        row("5 set into Text1 just before the about box, paused behind it: not checked behind it",
+            "about after", "", "Text1", "5", false, 1);
     }
 
     void accessibilityRequestsWhileANoticeIsOpen()
@@ -270,29 +318,55 @@ private Q_SLOTS:
         if (!texts.isEmpty())
             get<QLineEdit>(*m_form, texts.section(u'=', 0, 0))->setText(texts.section(u'=', 1));
         auto *control = get(*m_form, target);
-        m_closer->whileOpen = [control, action, clickAfterOk] {
+        auto *pressed = qobject_cast<QPushButton *>(control);
+        const auto act = [control, action] {
             QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(control);
             if (iface->actionInterface()->actionNames().contains(action))
                 iface->actionInterface()->doAction(action);
             else
                 iface->editableTextInterface()->replaceText(
                     0, iface->textInterface()->characterCount(), action);
-            // A pressed button is clicked once its press has been shown.
-            if (auto *pressed = qobject_cast<QPushButton *>(control); pressed && !clickAfterOk)
-                QVERIFY(QTest::qWaitFor([pressed] { return !pressed->isDown(); }));
         };
-        if (notice == QLatin1String("about")) {
+        const bool before = notice == QLatin1String("about after");
+        if (before) {
+            act();
+            if (!pressed) // the edit is taken once the call has returned
+                QTRY_COMPARE(control->property("text").toString(), action);
+        }
+        const auto *pause = m_form->focusGuard().findChild<QTimer *>();
+        m_closer->whileOpen = [=] {
+            if (!before)
+                act();
+            // A pressed button is clicked once its press has been shown; a client's edit ends
+            // with its pause, which leaves the field unchecked while the box is open.
+            if (pressed && !clickAfterOk)
+                QVERIFY(QTest::qWaitFor([pressed] { return !pressed->isDown(); }));
+            if (before && !pressed) {
+                QVERIFY(QTest::qWaitFor([pause] { return !pause->isActive(); }));
+                QCOMPARE(control->property("text").toString(), action);
+            }
+        };
+        if (notice.startsWith(QLatin1String("about"))) {
             QTest::mouseDClick(get(*m_form, "Label6"), Qt::LeftButton);
+        } else if (notice == QLatin1String("F1")) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
         } else {
             focusInto("Text1");
             QTest::keyClick(get(*m_form, "Text1"), Qt::Key_Tab);
         }
         QTRY_COMPARE_WITH_TIMEOUT(m_closer->texts.size(), notices, windowManagerTimeout);
         settle();
+        if (pressed) // its click has landed
+            QVERIFY(QTest::qWaitFor([pressed] { return !pressed->isDown(); }));
         QCOMPARE(m_closer->texts.size(), notices);
         QVERIFY(get<QLabel>(*m_form, "Label4")->text().isEmpty());
-        QVERIFY(focusBackIn(notice == QLatin1String("about") ? "Text4" : "Text1"));
+        QCOMPARE(m_closer->texts.first().startsWith(QLatin1String("Koyomix Ver.")),
+                 notice != QLatin1String("Text1"));
+        QVERIFY(focusBackIn(notice == QLatin1String("Text1") ? "Text1" : "Text4"));
         QCOMPARE(get<QLineEdit>(*m_form, "Text2")->text(), QStringLiteral("03"));
+        if (!texts.isEmpty()) // unchecked
+            QCOMPARE(get<QLineEdit>(*m_form, texts.section(u'=', 0, 0))->text(),
+                     texts.section(u'=', 1));
 
         get<QLineEdit>(*m_form, "Text1")->setText(QStringLiteral("2001"));
         get<QLineEdit>(*m_form, "Text4")->setText(QStringLiteral("2001"));
@@ -310,9 +384,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("typed"); // the field with the focus and its text
         QTest::addColumn<QString>("target");
         // press, click, focus, or the text set into target; "start,end,text|..." are edits sent
-        // in one turn, or with "~" first, each once the event loop has run after the one
-        // before. "elsewhere" first: another window is active; " closed" last: then the window
-        // is closed.
+        // in one turn ("Name:" first: of that field), or with "~" first, each once the event
+        // loop has run after the one before. "elsewhere" first: another window is active;
+        // " closed" last: then the window is closed; " then press Name" last: then that button
+        // is pressed.
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("notice"); // the one notice, or none
         // The focus ("-": not looked at), then name=text of controls afterwards.
@@ -349,6 +424,14 @@ private Q_SLOTS:
             "Text4=2001", "Text5", "0,3,|0,0,1|1,1,2|2,2,3", {}, "Text4 Text5=123");
         row("the same, each call once the one before has returned: checked only at the end",
             "Text4=2001", "Text5", "~0,3,|0,0,1|1,1,2|2,2,3", {}, "Text4 Text5=123");
+        row("2001 deleted from Text1, then 5 inserted by a second call: checked, 2005",
+            "Text4=2001", "Text1", "~0,4,|0,0,5", {}, "Text4 Text1=2005");
+        row("three edits of Text5 in one turn while x is in Text4: one notice answers all",
+            "Text4=x", "Text5", "0,3,|0,0,1|1,1,2", ordinalYearDigits, "Text4 Text4=x Text5=070");
+        row("x set into Text1, then 12 into Text4 in the same turn: the call returns first",
+            "Text4=2001", "Text1", "0,4,x|Text4:0,4,12", digits, "Text1 Text1=x Text4=2001");
+        row("13 set into Text2, Command1 pressed within the pause: the month notice, no conversion",
+            "Text4=2001", "Text2", "13 then press Command1", monthRange, "Text2 Text2=13 Label1=");
     }
 
     void assistiveRoutes()
@@ -373,6 +456,8 @@ private Q_SLOTS:
         }
         const bool close = action.endsWith(QLatin1String(" closed"));
         action.chop(close ? 7 : 0);
+        const QString pressed = action.section(QStringLiteral(" then press "), 1);
+        action = action.section(QStringLiteral(" then press "), 0, 0);
         QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(get(*m_form, target));
         if (action == QLatin1String("click"))
             qobject_cast<QPushButton *>(iface->object())->click();
@@ -382,14 +467,21 @@ private Q_SLOTS:
             iface->actionInterface()->doAction(QAccessibleActionInterface::setFocusAction());
         else if (const bool spaced = action.startsWith(u'~'); action.contains(u','))
             for (const QString &edit : action.mid(spaced).split(u'|')) {
-                const QStringList e = edit.split(u',');
-                iface->editableTextInterface()->replaceText(e[0].toInt(), e[1].toInt(), e[2]);
+                const QStringList e = edit.section(u':', -1).split(u',');
+                QAccessible::queryAccessibleInterface(
+                    edit.contains(u':') ? get(*m_form, edit.section(u':', 0, 0)) : iface->object())
+                    ->editableTextInterface()
+                    ->replaceText(e[0].toInt(), e[1].toInt(), e[2]);
                 if (spaced)
                     QCoreApplication::processEvents();
             }
         else
             iface->editableTextInterface()->replaceText(0, iface->textInterface()->characterCount(),
                                                         action);
+        if (!pressed.isEmpty())
+            QAccessible::queryAccessibleInterface(get(*m_form, pressed))
+                ->actionInterface()
+                ->doAction(QAccessibleActionInterface::pressAction());
         if (target == focused)
             QCOMPARE(get<QLineEdit>(*m_form, target)->text(), action);
         if (close)
@@ -397,7 +489,8 @@ private Q_SLOTS:
         if (action != QLatin1String("click"))
             QCOMPARE(shown, QStringList());
         // A press's click lands once the press has been shown.
-        if (auto *button = qobject_cast<QPushButton *>(iface->object()))
+        if (auto *button = pressed.isEmpty() ? qobject_cast<QPushButton *>(iface->object())
+                                             : get<QPushButton>(*m_form, pressed))
             QVERIFY(QTest::qWaitFor([button] { return !button->isDown(); }));
         const QStringList notices = notice.isEmpty() ? QStringList() : QStringList{notice};
         QTRY_COMPARE_WITH_TIMEOUT(shown.size(), notices.size(), windowManagerTimeout);
@@ -422,6 +515,7 @@ private Q_SLOTS:
             << "call" << 1;
         QTest::newRow("a call's focus move from x in Text4 just before: checked after OK")
             << "call before" << 2;
+        QTest::newRow("F1 while the about box is open: no second box") << "F1" << 1;
     }
     void nothingIsCheckedBehindANotice()
     {
@@ -440,6 +534,8 @@ private Q_SLOTS:
                 moveByCall();
             else if (route == QLatin1String("Tab"))
                 QTest::keyClick(get(*m_form, "Text4"), Qt::Key_Tab);
+            else if (route == QLatin1String("F1") && shown.size() == 1)
+                QTest::keyClick(get(*m_form, "Text4"), Qt::Key_F1);
             QCoreApplication::processEvents(); // the box's own event loop
         }));
         if (route == QLatin1String("call before"))

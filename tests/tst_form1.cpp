@@ -1,9 +1,11 @@
 // The Koyomix window as built from its layout: start-up state, layout table, tab cycle,
 // maximum lengths, fonts and colours (readable under any desktop palette), labels that ignore
 // clicks, and the notices.
+#include "dates/serialdate.h"
 #include "noticetexts.h"
 #include "windowprobe.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QFontInfo>
 #include <QPushButton>
@@ -90,32 +92,42 @@ private Q_SLOTS:
     void labelsIgnoreClicks_data()
     {
         QTest::addColumn<QString>("label");
-        QTest::addColumn<bool>("doubleClick");
+        QTest::addColumn<QString>("action"); // click, double-click, F1, or the accessible press
         QTest::addColumn<int>("notices");
         for (const char *name : {"Label1", "Label2", "Label3_0", "Label4", "Label5", "Label6"}) {
             QTest::addRow("click on %s does nothing", name)
-                << QString::fromLatin1(name) << false << 0;
+                << QString::fromLatin1(name) << "click" << 0;
             if (QByteArray(name) != "Label6")
                 QTest::addRow("double-click on %s does nothing", name)
-                    << QString::fromLatin1(name) << true << 0;
+                    << QString::fromLatin1(name) << "double-click" << 0;
         }
         QTest::newRow("double-click on Label6 opens the about box only")
-            << QStringLiteral("Label6") << true << 1;
+            << QStringLiteral("Label6") << "double-click" << 1;
+        QTest::newRow("F1 in Text4 opens the about box only") << "Text4"
+                                                              << "F1" << 1;
+        QTest::newRow("the accessible press on Label6 opens the about box only")
+            << "Label6" << QAccessibleActionInterface::pressAction() << 1;
     }
 
     void labelsIgnoreClicks()
     {
         QFETCH(QString, label);
-        QFETCH(bool, doubleClick);
+        QFETCH(QString, action);
         QFETCH(int, notices);
         // A year the check would rewrite when Text4 lost the focus.
         QTest::keyClicks(get<QLineEdit>(*m_form, "Text4"), QStringLiteral("12"));
         const QString before = snapshot(*m_form);
-        if (doubleClick)
+        if (action == QLatin1String("double-click"))
             QTest::mouseDClick(get(*m_form, label), Qt::LeftButton);
-        else
+        else if (action == QLatin1String("click"))
             QTest::mouseClick(get(*m_form, label), Qt::LeftButton);
-        QCOMPARE(m_form->notices.size(), notices);
+        else if (action == QLatin1String("F1"))
+            QTest::keyClick(get(*m_form, label), Qt::Key_F1);
+        else // a tool's call: the box opens once it has returned
+            QAccessible::queryAccessibleInterface(get(*m_form, label))
+                ->actionInterface()
+                ->doAction(action);
+        QTRY_COMPARE(m_form->notices.size(), notices);
         if (notices) { // the about box: the caption, an empty line, the credit
             const auto [text, style, title] = m_form->notices.first();
             QCOMPARE(text, QStringLiteral("Koyomix Ver." KOYOMIX_VERSION "\r\r") +
@@ -409,6 +421,52 @@ private Q_SLOTS:
     {
         for (const char *name : {"Command1", "Command2"})
             QVERIFY2(drawsWithoutBoxes(get(*m_form, name)->toolTip(), QToolTip::font()), name);
+    }
+
+    // Every result of the range, written by its button, is drawn whole in its label in the
+    // fonts the window really uses: from 2118 an era year has three digits.
+    void resultsDrawnWhole_data()
+    {
+        QTest::addColumn<QStringList>("controls"); // the button's fields, then its labels
+        QTest::newRow("ジュリアン→: every ordinal and era date fits Label1 and Label2")
+            << QStringList{"Text1", "Text2", "Text3", "Label1", "Label2"};
+        QTest::newRow("グレゴリアン→: every calendar and era date fits Label4 and Label5")
+            << QStringList{"Text4", "Text5", "Label4", "Label5"};
+    }
+    void resultsDrawnWhole()
+    {
+        using namespace koyomix;
+        using namespace std::chrono_literals;
+        QFETCH(QStringList, controls);
+        const bool calendar = controls.size() == 5;
+        int count = 0, least = 1000, narrowest = 100; // room left; the narrowest drawing, of:
+        QString widest;
+        for (SerialDate d = 1900y / 1 / 1; d <= SerialDate(2999y / 12 / 31);
+             d = addDays(d, 1), ++count) {
+            QStringList texts = formatDate(d, kCalendarPattern).split(u'/');
+            if (!calendar) // the year and the day of the year
+                texts[1] = QString::number(daysBetween(dateFromYMD(yearOf(d), 1, 1), d) + 1)
+                               .rightJustified(3, u'0');
+            texts.resize(calendar ? 3 : 2);
+            for (int i = 0; i < texts.size(); ++i)
+                get<QLineEdit>(*m_form, controls[i])->setText(texts[i]);
+            calendar ? m_form->Command1_Click() : m_form->Command2_Click();
+            for (const QString &name : controls.mid(texts.size())) {
+                const QLabel *label = get<QLabel>(*m_form, name);
+                const QFontMetrics m(label->font());
+                const int room = label->contentsRect().width() -
+                                 std::max(m.horizontalAdvance(label->text()),
+                                          m.boundingRect(label->text()).right() + 1);
+                QVERIFY2(room >= 0 && !label->text().isEmpty(),
+                         qPrintable(name + u' ' + label->text()));
+                least = std::min(least, room);
+                if (label->font().stretch() < narrowest)
+                    narrowest = label->font().stretch(), widest = label->text();
+            }
+        }
+        QCOMPARE(count, 401767);
+        qInfo("least room left %d px; widest %s, drawn at %d%%", least, qPrintable(widest),
+              narrowest);
     }
 };
 

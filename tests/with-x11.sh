@@ -8,12 +8,16 @@ set -euo pipefail
 # Xvfb picks a free display itself and writes its number to fd 3: choosing one here races with
 # other test runs starting at the same time, and a lost race ran the tests on their server.
 numberfile=$(mktemp)
+# A runtime directory of its own: the accessibility bus's socket is made there, and with the
+# one default path a run started meanwhile (another build's tests) took over this run's bus.
+runtime=$(mktemp -d)
+export XDG_RUNTIME_DIR=$runtime
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$numberfile" >/dev/null 2>&1 &
 xvfb=$!
 cleanup() {
   kill "${wm:-}" "$xvfb" 2>/dev/null || true
   wait 2>/dev/null || true
-  rm -f "$numberfile" "${wmlog:-}"
+  rm -rf "$numberfile" "${wmlog:-}" "$runtime"
 }
 trap cleanup EXIT
 # The number is complete once its line ends: reading it earlier can catch "1" of "10".

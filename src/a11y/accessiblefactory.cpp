@@ -4,6 +4,7 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QLabel>
 #include <QLineEdit>
 
 namespace koyomix {
@@ -14,6 +15,7 @@ namespace {
 // widgets from the .ui file and Form1.
 constexpr char kFieldText[] = "koyomixFieldText";
 constexpr char kFrame[] = "koyomixFrame";
+constexpr char kLabelActions[] = "koyomixLabelActions";
 
 QAccessibleInterface *factory(const QString &className, QObject *object)
 {
@@ -21,6 +23,8 @@ QAccessibleInterface *factory(const QString &className, QObject *object)
         return announcementInterface(static_cast<ResultAnnouncer *>(object));
     if (className == QLatin1String("QLineEdit") && object->property(kFieldText).toBool())
         return fieldTextInterface(static_cast<QLineEdit *>(object));
+    if (className == QLatin1String("QLabel") && object->property(kLabelActions).toBool())
+        return labelActionsInterface(static_cast<QLabel *>(object));
     if (className == QLatin1String("QWidget") && object->property(kFrame).toBool())
         return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
     return nullptr;
@@ -52,6 +56,11 @@ void useFieldTextInterface(QLineEdit *field)
 void showAsFrame(QWidget *window)
 {
     mark(window, kFrame);
+}
+
+void offerLabelActions(QLabel *label)
+{
+    mark(label, kLabelActions);
 }
 
 } // namespace koyomix

@@ -3,6 +3,7 @@
 #include "a11y/noticereading.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QFocusEvent>
 #include <QMouseEvent>
@@ -80,6 +81,14 @@ void FocusGuard::watchButton(QAbstractButton *button, std::function<void()> clic
                 const QScopedValueRollback checking(m_checking, true);
                 clicked();
             });
+}
+
+void FocusGuard::watchCommand(QAction *command, std::function<void()> triggered)
+{
+    connect(command, &QAction::triggered, this, [this, triggered = std::move(triggered)] {
+        if (m_notices == 0)
+            triggered();
+    });
 }
 
 // What calls asked for, in order, once they have returned and no notice is open; nothing for a

@@ -12,6 +12,7 @@
 #include <vector>
 
 class QAbstractButton;
+class QAction;
 class QWidget;
 
 namespace koyomix {
@@ -47,6 +48,9 @@ public:
     // Also routes the field's edits from outside through the guard.
     void watch(QLineEdit *field, std::function<void()> lostFocus);
     void watchButton(QAbstractButton *button, std::function<void()> clicked);
+    // A command that checks no field (the about box): run when triggered, by its key, a click or
+    // an assistive tool, unless a notice is open.
+    void watchCommand(QAction *command, std::function<void()> triggered);
 
     // True while a notice is open, or a check or an edit from outside waits to run.
     bool pending() const { return m_notices > 0 || !m_later.empty() || m_visited; }
@@ -85,9 +89,9 @@ private:
     // A vector: a deque grows its map by a memmove that _FORTIFY_SOURCE cannot check.
     std::vector<std::pair<QLineEdit *, FieldEdit>> m_later;
     // The field a client's edits went to without moving the focus: checked as left once the
-    // client has paused, or before a press.
+    // client has paused (m_pause, the guard's one child timer) or before a press.
     QLineEdit *m_visited = nullptr;
-    QTimer m_pause;
+    QTimer m_pause{this};
     // The control clicked into when a check refused the move, until that click has ended.
     QPointer<QWidget> m_refused;
     bool m_refusedPressSeen = false;

@@ -10,6 +10,8 @@
 
 #include "ui_form1.h"
 
+#include <QAccessible>
+#include <QAction>
 #include <QEvent>
 #include <QFont>
 #include <QImageReader>
@@ -61,10 +63,22 @@ Form1::Form1(QWidget *parent)
     }
     for (QLabel *result : {m_ui->Label1, m_ui->Label2, m_ui->Label4, m_ui->Label5})
         koyomix::makeResultCopyable(result);
+    koyomix::makeRowResultsCopyable({m_ui->Text1, m_ui->Text2, m_ui->Text3, m_ui->Command1},
+                                    m_ui->Label1, m_ui->Label2);
+    koyomix::makeRowResultsCopyable({m_ui->Text4, m_ui->Text5, m_ui->Command2}, m_ui->Label4,
+                                    m_ui->Label5);
     m_announcer = new koyomix::ResultAnnouncer(this);
 
+    // The about box by a double-click on the credit line, F1 (Qt's key for help) or the line's
+    // accessible press: one action, on the label it serves, which tells tools its key.
+    m_about = new QAction(QStringLiteral("バージョン情報(&A)"), m_ui->Label6);
+    m_about->setObjectName(QAccessibleActionInterface::pressAction());
+    m_about->setShortcut(QKeySequence::HelpContents);
+    m_ui->Label6->addAction(m_about);
+    koyomix::offerLabelActions(m_ui->Label6);
     m_ui->Label6->installEventFilter(this);
     m_focusGuard = std::make_unique<koyomix::FocusGuard>(this);
+    m_focusGuard->watchCommand(m_about, [this] { Label6_DblClick(); });
     m_focusGuard->watchButton(m_ui->Command1, [this] { Command1_Click(); });
     m_focusGuard->watchButton(m_ui->Command2, [this] { Command2_Click(); });
     m_focusGuard->watch(m_ui->Text1, [this] { Text1_LostFocus(); });
@@ -132,7 +146,7 @@ void Form1::drawHand()
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_ui->Label6 && event->type() == QEvent::MouseButtonDblClick) {
-        Label6_DblClick();
+        m_about->trigger();
         return true;
     }
     // The density is certain only once the window is shown on its screen, and changes with a move

@@ -17,11 +17,13 @@
 //   fieldtext          a digit field's text, read and edited
 //   noticereading      a notice's message read once; focus events held while it is open
 //   resultannouncer    each new result spoken
-//   accessiblefactory  the one factory that makes the two interfaces above
+//   labelactions       a label's actions: the credit line's about box, a result's copy
+//   accessiblefactory  the one factory that makes the interfaces above
 // focusguard (app/) decides when the handlers run, whatever route reached the window: keys,
 // clicks, or an assistive tool's presses, focus moves and texts. The small desktop aids are in
-// app/: inputmethod (IME off in the fields), resultcopy (copying a result), qttranslations
-// (Qt's own texts in Japanese).
+// app/: inputmethod (IME off in the fields), resultcopy (copying a result, a row's results),
+// resultfit (a result condensed where it would not fit), qttranslations (Qt's own texts in
+// Japanese).
 
 #include <QIcon>
 #include <QWidget>
@@ -29,6 +31,7 @@
 #include <functional>
 #include <memory>
 
+class QAction;
 namespace Ui {
 class Form1;
 }
@@ -92,7 +95,8 @@ private:
     void drawHand();
 
     std::unique_ptr<Ui::Form1> m_ui;
-    QIcon m_hand; // the picture on Command2, in its drawings for each density
+    QIcon m_hand;     // the picture on Command2, in its drawings for each density
+    QAction *m_about; // the about box, on Label6
     qint16 m_RET = 0;
     NoticeHandler m_noticeHandler;
     koyomix::ResultAnnouncer *m_announcer; // a child object: speaks each new result

@@ -1,6 +1,7 @@
 #include "app/form1.h"
 
 #include "a11y/resultannouncer.h"
+#include "app/resultfit.h"
 #include "convert/conversion.h"
 #include "ui_form1.h"
 
@@ -29,8 +30,8 @@ void apply(Form1 &form, const koyomix::Conversion &conversion, const RowControls
         if (to) // the ordinal row has no month
             to->setFocus();
     }
-    row.first->setText(conversion.first);
-    row.second->setText(conversion.second);
+    koyomix::showResult(row.first, conversion.first);
+    koyomix::showResult(row.second, conversion.second);
     if (conversion.notice.isEmpty() && !conversion.first.isEmpty())
         announcer.announce(conversion.first + u' ' + conversion.second);
 }
