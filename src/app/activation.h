@@ -8,8 +8,9 @@ namespace koyomix {
 // answered before the window manager has moved the keyboard focus to it (a busy machine, a key
 // typed ahead) leaves Qt with no active window while the X server's focus never left `window`,
 // and the keys that follow go nowhere. Qt is told only when the server says the focus is in
-// `window`: a window the user has gone to is never taken from. Elsewhere Qt hears of every
-// activation from the window system, and nothing is done.
+// `window`, asked at once and again the first time Qt has no active window (a window manager
+// that focuses `window` while the box is closing): a window the user has gone to is never taken
+// from. Elsewhere Qt hears of every activation from the window system, and nothing is done.
 void keepActivation(QWidget *window);
 
 } // namespace koyomix

@@ -1,3 +1,4 @@
+#include "app/desktopsession.h"
 #include "app/form1.h"
 #include "app/qttranslations.h"
 
@@ -5,7 +6,9 @@
 
 int main(int argc, char *argv[])
 {
+    koyomix::chooseWindowSystem();
     QApplication app(argc, argv);
+    koyomix::keepWindowsInPlace(app);
     // Lets the desktop match the window to its entry (and icon) in the applications menu.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.koyomix.Koyomix"));
     koyomix::installQtTranslations(app);

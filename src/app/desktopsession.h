@@ -1,0 +1,17 @@
+#pragma once
+
+class QApplication;
+
+namespace koyomix {
+
+// Before the application exists: in a GNOME Wayland session, runs through Xwayland when Qt has
+// no title bar in GNOME's style to draw. The user's own QT_QPA_PLATFORM or
+// QT_WAYLAND_DECORATION always wins.
+void chooseWindowSystem();
+
+// Once the application exists: on Wayland, where Qt may draw the title bar itself, keeps each
+// fixed-size window (the main window, every notice) at its size and its notice the window that
+// answers keys.
+void keepWindowsInPlace(QApplication &app);
+
+} // namespace koyomix
