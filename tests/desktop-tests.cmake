@@ -38,8 +38,9 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
     # Koyomix as Debian's GNOME and Plasma sessions run it on Wayland: headless mutter and
     # kwin_wayland with the session's variables, driven by the compositor's own input and read
     # over AT-SPI. Skipped only where the compositor cannot run at all.
-    # Plasma also through Xwayland, as a user chooses with QT_QPA_PLATFORM=xcb.
-    foreach(run gnome plasma plasma_xcb)
+    # Plasma also through Xwayland, as a user chooses with QT_QPA_PLATFORM=xcb; GNOME natively
+    # where a user chooses it, also where Koyomix would choose Xwayland.
+    foreach(run gnome gnome_wayland plasma plasma_xcb)
         string(REPLACE "_" ";" args ${run})
         list(POP_FRONT args desktop)
         add_test(NAME wayland_${run}
