@@ -3,8 +3,8 @@
 and read back over AT-SPI. Runs inside with-wayland.sh, which sets the session's variables.
 
 Rows (each ends the run with FAIL and what a user would see):
-  - the platform and title bar Koyomix chose for this desktop (or the user's, with a second
-    argument xcb: QT_QPA_PLATFORM=xcb, through Xwayland);
+  - the platform and title bar Koyomix chose for this desktop (or, with a second argument, the
+    user's own QT_QPA_PLATFORM: xcb is followed through Xwayland, wayland natively);
   - the window stays 374x101 after a double-click on its title bar and the desktop's maximise
     shortcut;
   - a notice opens centred over the window, and after a click on the window behind it, Return
@@ -21,28 +21,11 @@ import time
 
 import pyatspi
 
-TIMEOUT = 20.0
+from atspi_read_result import TIMEOUT, fail, wait_for
+
 # Linux input codes, which both compositors take.
 KEY = {"Shift": 42, "x": 45, "Tab": 15, "Return": 28, "Up": 103, "PageUp": 104, "Super": 125}
 BUTTON_LEFT = 0x110
-
-
-def fail(message):
-    print("FAIL: " + message, flush=True)
-    sys.exit(1)
-
-
-def wait_for(what, probe, timeout=TIMEOUT):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        try:
-            value = probe()
-        except Exception:  # the tree changes under us while windows come and go
-            value = None
-        if value:
-            return value
-        time.sleep(0.1)
-    fail("timed out waiting for " + what)
 
 
 class FakeInput:
