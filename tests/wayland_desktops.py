@@ -21,7 +21,7 @@ import time
 
 import pyatspi
 
-from atspi_read_result import TIMEOUT, fail, wait_for
+from atspi_read_result import TIMEOUT, fail, pump, wait_for
 
 # Linux input codes, which both compositors take.
 KEY = {"Shift": 42, "x": 45, "Tab": 15, "Return": 28, "Up": 103, "PageUp": 104, "Super": 125}
@@ -154,15 +154,6 @@ class RemoteDesktop:
 
     def key(self, code, pressed):
         self.session.NotifyKeyboardKeycode(code, pressed)
-
-
-def pump(seconds):
-    from gi.repository import GLib
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        while GLib.MainContext.default().iteration(False):
-            pass
-        time.sleep(0.02)
 
 
 class User:
