@@ -139,8 +139,13 @@ class RemoteDesktop:
         self.session.NotifyPointerMotionAbsolute(self.stream, float(x), float(y))
 
     def screen(self):
-        """The screen as rows of RGB bytes, from the stream."""
+        """The screen as rows of RGB bytes, from the stream. A reader that joins a stream already
+        read gets no frame until something changes on the screen: the pointer's reader stops."""
         node = wait_for("mutter's screen-cast stream", lambda: pump(0.05) or self.node)
+        if self.consumer:
+            self.consumer.kill()
+            self.consumer.wait()
+            self.consumer = None
         with tempfile.NamedTemporaryFile(suffix=".rgb") as frame:
             subprocess.run(["gst-launch-1.0", "-q", "pipewiresrc", f"path={node}",
                             "num-buffers=1", "!", "videoconvert", "!",
