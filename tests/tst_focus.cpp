@@ -622,13 +622,17 @@ private Q_SLOTS:
         QProcess other; // another program's window, mapped before Koyomix's
         QByteArray otherId;
         if (!leave.isEmpty()) {
-            other.start(QStringLiteral("xmessage"), {"-name", "koyomix-other", "other"});
+            // A name of its own: the last row's window, its program killed, can still be on the
+            // screen for a moment, and a search by a shared name then finds that window alone,
+            // which is gone before it is activated.
+            static int others = 0;
+            const QString name = QStringLiteral("koyomix-other-%1").arg(++others);
+            other.start(QStringLiteral("xmessage"), {"-name", name, "other"});
             // Once the window manager has mapped it: a window that merely exists may be mapped
             // after Koyomix's, and an activation asked for before that is ignored. The search
             // fails outright when a window it looks at goes meanwhile (the last row's), so it
             // is asked again.
-            const QStringList search{"search", "--sync", "--onlyvisible", "--classname",
-                                     "koyomix-other"};
+            const QStringList search{"search", "--sync", "--onlyvisible", "--classname", name};
             QTRY_VERIFY_WITH_TIMEOUT(!(otherId = run(search)).isEmpty(), windowManagerTimeout);
         }
         startWith({{"Text1", "ab"}, {"Text2", "cd"}});
