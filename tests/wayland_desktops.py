@@ -126,11 +126,15 @@ class RemoteDesktop:
         for pressed in (True, False):
             self.key(KEY["Shift"], pressed)
 
+    def stream_node(self):
+        """The stream's PipeWire node, once mutter has named it."""
+        return wait_for("mutter's screen-cast stream", lambda: pump(0.05) or self.node)
+
     def move(self, x, y):
         # mutter 48 places pointer motion only while the stream has a consumer (which has had a
         # frame), and may lose the first motion after that (see User.click).
         if not self.consumer:
-            node = wait_for("mutter's screen-cast stream", lambda: pump(0.05) or self.node)
+            node = self.stream_node()
             frames = os.path.join(os.environ["XDG_RUNTIME_DIR"], "frames")
             self.consumer = subprocess.Popen(
                 ["stdbuf", "-oL", "gst-launch-1.0", "-v", "pipewiresrc", f"path={node}", "!",
@@ -141,7 +145,7 @@ class RemoteDesktop:
     def screen(self):
         """The screen as rows of RGB bytes, from the stream. A reader that joins a stream already
         read gets no frame until something changes on the screen: the pointer's reader stops."""
-        node = wait_for("mutter's screen-cast stream", lambda: pump(0.05) or self.node)
+        node = self.stream_node()
         if self.consumer:
             self.consumer.kill()
             self.consumer.wait()
