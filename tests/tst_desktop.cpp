@@ -1,6 +1,6 @@
 // What the window offers a desktop user beyond the conversions: what a screen reader
 // reads, the IME kept off in the digit fields, copying results, Qt's texts in Japanese.
-#include "app/qttranslations.h"
+#include "desktop/qttranslations.h"
 #include "noticetexts.h"
 #include "windowprobe.h"
 

@@ -3,9 +3,9 @@
 #include "a11y/accessiblefactory.h"
 #include "a11y/noticereading.h"
 #include "a11y/resultannouncer.h"
-#include "app/activation.h"
+#include "desktop/activation.h"
 #include "app/focusguard.h"
-#include "app/inputmethod.h"
+#include "desktop/inputmethod.h"
 #include "app/resultcopy.h"
 
 #include "ui_form1.h"

@@ -20,9 +20,11 @@
 //   labelactions       a label's actions: the credit line's about box, a result's copy
 //   accessiblefactory  the one factory that makes the interfaces above
 // focusguard (app/) decides when the handlers run, whatever route reached the window: keys,
-// clicks, or an assistive tool's presses, focus moves and texts. The small desktop aids are in
-// app/: inputmethod (IME off in the fields), resultcopy (copying a result, a row's results),
-// resultfit (a result condensed where it would not fit), qttranslations (Qt's own texts in
+// clicks, or an assistive tool's presses, focus moves and texts. Beside it in app/: resultcopy
+// (copying a result, a row's results) and resultfit (a result condensed where it would not fit).
+// How the process meets the desktop session is in desktop/: desktopsession (the window system
+// and input method chosen at start-up, fixed windows kept so), activation (the window active
+// again after a notice), inputmethod (IME off in the fields), qttranslations (Qt's own texts in
 // Japanese).
 
 #include <QIcon>

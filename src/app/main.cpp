@@ -1,6 +1,6 @@
-#include "app/desktopsession.h"
+#include "desktop/desktopsession.h"
 #include "app/form1.h"
-#include "app/qttranslations.h"
+#include "desktop/qttranslations.h"
 
 #include <QApplication>
 

@@ -1,4 +1,4 @@
-#include "app/inputmethod.h"
+#include "desktop/inputmethod.h"
 
 #include <QEvent>
 #include <QInputMethodQueryEvent>

@@ -1,4 +1,4 @@
-#include "app/desktopsession.h"
+#include "desktop/desktopsession.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "app/activation.h"
+#include "desktop/activation.h"
 
 #include <QApplication>
 #include <QWidget>
