@@ -1,5 +1,5 @@
-#include "desktop/desktopsession.h"
 #include "app/form1.h"
+#include "desktop/desktopsession.h"
 #include "desktop/qttranslations.h"
 
 #include <QApplication>
@@ -7,6 +7,7 @@
 int main(int argc, char *argv[])
 {
     koyomix::chooseWindowSystem();
+    koyomix::chooseInputMethod();
     QApplication app(argc, argv);
     koyomix::keepWindowsInPlace(app);
     // Lets the desktop match the window to its entry (and icon) in the applications menu.

@@ -78,6 +78,28 @@ void koyomix::chooseWindowSystem()
         qputenv("QT_QPA_PLATFORM", "xcb");
 }
 
+void koyomix::chooseInputMethod()
+{
+    // The fields take ASCII digits only and tell the input method so (inputmethod.cpp). Qt's ibus
+    // and fcitx modules ask the focused field and keep the IME off there; Qt 6.8's text-input v3
+    // client (Wayland's own route, taken when nothing is named, or "wayland") switches it on at
+    // the compositor's word without asking, and the digits then stay in an uncommitted
+    // composition. So only the modules that ask the field are kept, in the user's order, and
+    // compose (dead keys, no IME) stands in for the rest. Qt 6.8 reads the list QT_IM_MODULES
+    // before QT_IM_MODULE; Qt 6.4 reads only the latter.
+    const QByteArray list = qgetenv("QT_IM_MODULES");
+    const QByteArray named = list.isEmpty() ? qgetenv("QT_IM_MODULE") : list;
+    QByteArrayList kept;
+    for (const QByteArray &module : named.split(';')) {
+        if (const QByteArray m = module.trimmed().toLower();
+            (m == "ibus" || m == "fcitx" || m == "fcitx5") && !kept.contains(m))
+            kept.append(m);
+    }
+    kept.append("compose");
+    qputenv("QT_IM_MODULE", kept.first());
+    qputenv("QT_IM_MODULES", kept.join(';'));
+}
+
 void koyomix::keepWindowsInPlace(QApplication &app)
 {
     // On X11 the window manager draws the frame and keeps both itself.
