@@ -1,5 +1,7 @@
 // What the window offers a desktop user beyond the conversions: what a screen reader
-// reads, the IME kept off in the digit fields, copying results, Qt's texts in Japanese.
+// reads, the IME kept off in the digit fields, copying results, Qt's texts in Japanese, and the
+// choices made at start-up from the session's variables.
+#include "desktop/desktopsession.h"
 #include "desktop/qttranslations.h"
 #include "noticetexts.h"
 #include "windowprobe.h"
@@ -9,6 +11,7 @@
 #include <QInputMethodQueryEvent>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopeGuard>
 
 using namespace windowprobe;
 
@@ -30,6 +33,65 @@ class TestDesktop : public QObject
 private Q_SLOTS:
     void initTestCase() { QVERIFY(koyomix::installQtTranslations(*qApp)); }
 
+    // Each digit field: read by its name and described by its range, the IME kept off in it,
+    // and full-width digits pasted into it refused by the field checks.
+    void digitFields_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QStringList>("notice");
+        using noticetexts::digits;
+        const auto row = [](const char *field, const char *name, const char *description,
+                            const char *pasted, const QStringList &notice) {
+            QTest::addRow("%s, %s %s, pasted %s", field, name, description, pasted)
+                << field << name << description << pasted << notice;
+        };
+        row("Text1", "年", "1900～2999年", "２００１", {digits});
+        row("Text2", "月", "1～12月", "０３", {digits});
+        row("Text3", "日", "1～31日", "１１", {digits});
+        row("Text5", "通日", "1～366日", "０７０", {digits});
+        // Which of the two texts depends on whether the numeric test reads full-width digits.
+        row("Text4", "通日の年", "1900～2999年", "２００１",
+            {digits, noticetexts::ordinalYearDigits});
+    }
+    void digitFields()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, name);
+        QFETCH(QString, description);
+        QFETCH(QString, pasted);
+        QFETCH(QStringList, notice);
+        ShownWindow w;
+        QVERIFY(w.load({{qPrintable(field), QStringLiteral("12")}}, qPrintable(field)));
+        auto *edit = get<QLineEdit>(w, field);
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(edit);
+        QCOMPARE(iface->text(QAccessible::Name), name);
+        QCOMPARE(iface->text(QAccessible::Description), description);
+        // The question Qt asks the focus object before it lets the platform's input
+        // context (the IME) take the keys.
+        QInputMethodQueryEvent enabled(Qt::ImEnabled);
+        QApplication::sendEvent(QGuiApplication::focusObject(), &enabled);
+        QCOMPARE(enabled.value(Qt::ImEnabled).toBool(), false);
+        // Asked together with other things, the field still answers those.
+        QInputMethodQueryEvent query(Qt::ImEnabled | Qt::ImSurroundingText);
+        QApplication::sendEvent(edit, &query);
+        QCOMPARE(query.value(Qt::ImEnabled).toBool(), false);
+        QCOMPARE(query.value(Qt::ImSurroundingText).toString(), QStringLiteral("12"));
+
+        // A full-width digit that still gets in is refused by the checks.
+        QGuiApplication::clipboard()->setText(pasted);
+        edit->selectAll();
+        edit->paste();
+        QCOMPARE(edit->text(), pasted);
+        get<QPushButton>(w, "Command2")->setFocus(Qt::TabFocusReason);
+        QCOMPARE(w.notices.size(), 1);
+        QVERIFY2(notice.contains(w.notices[0].text), qPrintable(w.notices[0].text));
+        QCOMPARE(edit->text(), pasted);
+        QTRY_COMPARE(QApplication::focusWidget(), edit);
+    }
+
     void screenReaderNames_data()
     {
         QTest::addColumn<QString>("control");
@@ -39,12 +101,6 @@ private Q_SLOTS:
                             const char *description) {
             QTest::newRow(what) << control << name << description;
         };
-        row("Text1 is read as year, described by its range", "Text1", "年", "1900～2999年");
-        row("Text2 is read as month, described by its range", "Text2", "月", "1～12月");
-        row("Text3 is read as day, described by its range", "Text3", "日", "1～31日");
-        row("Text4 is read as ordinal year, described by its range", "Text4", "通日の年",
-            "1900～2999年");
-        row("Text5 is read as day of year, described by its range", "Text5", "通日", "1～366日");
         // A button's description is its tooltip, read after the name.
         row("Command1 keeps its tooltip", "Command1", "ジュリアン変換",
             "ボタンを押すとジュリアン暦に変換します");
@@ -73,66 +129,6 @@ private Q_SLOTS:
         QCOMPARE(iface->text(QAccessible::Description), description);
     }
 
-    void digitFieldsKeepTheInputMethodOff_data()
-    {
-        QTest::addColumn<QString>("field");
-        for (const char *field : {"Text1", "Text2", "Text3", "Text4", "Text5"})
-            QTest::newRow(field) << field;
-    }
-    void digitFieldsKeepTheInputMethodOff()
-    {
-        QFETCH(QString, field);
-        ShownWindow w;
-        QVERIFY(w.load({{qPrintable(field), QStringLiteral("12")}}, qPrintable(field)));
-        auto *edit = get<QLineEdit>(w, field);
-        // The question Qt asks the focus object before it lets the platform's input
-        // context (the IME) take the keys.
-        QInputMethodQueryEvent enabled(Qt::ImEnabled);
-        QApplication::sendEvent(QGuiApplication::focusObject(), &enabled);
-        QCOMPARE(enabled.value(Qt::ImEnabled).toBool(), false);
-        // Asked together with other things, the field still answers those.
-        QInputMethodQueryEvent query(Qt::ImEnabled | Qt::ImSurroundingText);
-        QApplication::sendEvent(edit, &query);
-        QCOMPARE(query.value(Qt::ImEnabled).toBool(), false);
-        QCOMPARE(query.value(Qt::ImSurroundingText).toString(), QStringLiteral("12"));
-    }
-
-    // Needs the field checks: a full-width digit that still gets in is refused by them.
-    void pastedFullWidthDigitsAreRejected_data()
-    {
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("pasted");
-        QTest::addColumn<QStringList>("notice");
-        using noticetexts::digits;
-        const auto row = [](const char *what, const char *field, const char *pasted,
-                            const QStringList &notice) {
-            QTest::newRow(what) << field << pasted << notice;
-        };
-        row("year ２００１", "Text1", "２００１", {digits});
-        row("month ０３", "Text2", "０３", {digits});
-        row("day １１", "Text3", "１１", {digits});
-        row("day of year ０７０", "Text5", "０７０", {digits});
-        // Which of the two texts depends on whether the numeric test reads full-width digits.
-        row("ordinal year ２００１", "Text4", "２００１", {digits, noticetexts::ordinalYearDigits});
-    }
-    void pastedFullWidthDigitsAreRejected()
-    {
-        QFETCH(QString, field);
-        QFETCH(QString, pasted);
-        QFETCH(QStringList, notice);
-        ShownWindow w;
-        QVERIFY(w.load({}, qPrintable(field)));
-        auto *edit = get<QLineEdit>(w, field);
-        QGuiApplication::clipboard()->setText(pasted);
-        edit->paste();
-        QCOMPARE(edit->text(), pasted);
-        get<QPushButton>(w, "Command2")->setFocus(Qt::TabFocusReason);
-        QCOMPARE(w.notices.size(), 1);
-        QVERIFY2(notice.contains(w.notices[0].text), qPrintable(w.notices[0].text));
-        QCOMPARE(edit->text(), pasted);
-        QTRY_COMPARE(QApplication::focusWidget(), edit);
-    }
-
     // The lower row's results copied: by the label's menu, by the label's accessible action, by
     // the row's key in a control of the row, by the entry in a field's menu opened by Shift+F10.
     void copyResult_data()
@@ -157,6 +153,8 @@ private Q_SLOTS:
             "Text4 key", "before");
         row("Shift+F10 in Text2 opens its menu, whose last entry copies the row's results",
             "2001/070", "Text2 Shift+F10", both);
+        row("Ctrl+Shift+C works after a conversion once the menu of a row with no result closed",
+            "", "Text2 Shift+F10", both);
         row("Ctrl+C in Text3 still copies the field's selection", "2001/070", "Text3 Ctrl+C", "11");
     }
     void copyResult()
@@ -217,8 +215,15 @@ private Q_SLOTS:
             QCOMPARE(rowCopy->text(), QStringLiteral("結果をコピー(&K)\tCtrl+Shift+C"));
             QCOMPARE(rowCopy->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+C")));
             QVERIFY(menu->actions().size() > 2); // the field's own entries above it
+            QCOMPARE(rowCopy->isEnabled(), !caption.isEmpty());
             rowCopy->trigger();
             menu->close();
+            if (caption.isEmpty()) { // a conversion after the menu, then the row's key
+                label->setText(QStringLiteral("2001/070"));
+                get<QLabel>(w, "Label2")->setText(QStringLiteral("平成13年3月11日 (日)"));
+                QTRY_COMPARE(QApplication::focusWidget(), control);
+                QTest::keyClick(control, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+            }
         }
         QTRY_COMPARE(QGuiApplication::clipboard()->text(), expected);
         QCOMPARE(w.notices.size(), 0);
@@ -259,6 +264,55 @@ private Q_SLOTS:
         QCOMPARE(w.notices.size(), 0);
         QCOMPARE(field->text(), QStringLiteral("abc"));
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("2001"));
+    }
+
+    // The platform (empty: left to Qt) and the input methods chosen at start-up, from the
+    // session's variables; a row sets those it names and unsets the others.
+    void startupChoices_data()
+    {
+        QTest::addColumn<QByteArray>("session");
+        QTest::addColumn<QByteArray>("platform");
+        QTest::addColumn<QByteArray>("modules");
+        const auto row = [](const char *what, const QByteArray &session, const QByteArray &platform,
+                            const QByteArray &modules) {
+            QTest::newRow(what) << session << platform << modules;
+        };
+        const QByteArray gnome = "XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME";
+        row("GNOME without Xwayland stays on Wayland", gnome, "", "compose");
+        row("the user's title bar under GNOME keeps Wayland",
+            gnome + " DISPLAY=:0 QT_WAYLAND_DECORATION=bradient", "", "compose");
+        row("the compositor's text input is replaced by compose", "QT_IM_MODULE=wayland", "",
+            "compose");
+        row("ibus asks the field and is kept", "QT_IM_MODULE=ibus", "", "ibus;compose");
+        row("QT_IM_MODULES wins, its fcitx kept and its wayland dropped",
+            "QT_IM_MODULES=wayland;fcitx QT_IM_MODULE=ibus", "", "fcitx;compose");
+    }
+    void startupChoices()
+    {
+        QFETCH(QByteArray, session);
+        QFETCH(QByteArray, platform);
+        QFETCH(QByteArray, modules);
+        const QByteArrayList names{"XDG_SESSION_TYPE", "XDG_CURRENT_DESKTOP",   "DISPLAY",
+                                   "QT_QPA_PLATFORM",  "QT_WAYLAND_DECORATION", "QT_IM_MODULE",
+                                   "QT_IM_MODULES"};
+        QByteArrayList saved;
+        for (const QByteArray &name : names) {
+            saved << qgetenv(name);
+            qunsetenv(name);
+        }
+        const auto restore = qScopeGuard([&] {
+            for (qsizetype i = 0; i < names.size(); ++i)
+                saved[i].isNull() ? qunsetenv(names[i]) : qputenv(names[i], saved[i]);
+        });
+        for (const QByteArray &variable : session.split(' ')) {
+            const qsizetype is = variable.indexOf('=');
+            qputenv(variable.left(is), variable.mid(is + 1));
+        }
+        koyomix::chooseWindowSystem();
+        koyomix::chooseInputMethod();
+        QCOMPARE(qgetenv("QT_QPA_PLATFORM"), platform);
+        QCOMPARE(qgetenv("QT_IM_MODULES"), modules);
+        QCOMPARE(qgetenv("QT_IM_MODULE"), modules.split(';').first());
     }
 
     void qtTextsAreJapanese()
