@@ -34,14 +34,17 @@ public:
         case QEvent::WindowStateChange:
             // Qt's own title bars (adwaita, bradient) maximise on a double-click or their maximise
             // button without reading the window's flags or size limits, and mutter grants what
-            // the client asks. Qt offers no way to tell them, so the state is undone once the
-            // compositor has granted it.
+            // the client asks; KWin makes any window fullscreen from its menu. Qt offers no way
+            // to tell them, so the state is undone. Qt reports it here only once the compositor
+            // has granted it and Qt has acknowledged that, so the undoing comes after the grant.
             if (constexpr auto sized = Qt::WindowMaximized | Qt::WindowFullScreen;
-                isFixed(w) && (w->windowState() & sized)) {
-                QMetaObject::invokeMethod(
-                    w, [w, sized] { w->setWindowState(w->windowState() & ~sized); },
-                    Qt::QueuedConnection);
-            }
+                isFixed(w) && (w->windowState() & sized))
+                w->setWindowState(w->windowState() & ~sized);
+            break;
+        case QEvent::Resize:
+            // KWin 6 gives a window it has made fullscreen back taller than its size limits.
+            if (isFixed(w) && w->size() != w->minimumSize())
+                w->resize(w->minimumSize());
             break;
         case QEvent::WindowActivate:
             // A click on a window behind its notice activates it, as Wayland knows no modal
