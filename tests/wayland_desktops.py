@@ -251,22 +251,22 @@ def x11_windows():
 
 def mutter_windows(device):
     """Koyomix's windows found on the screen, each by the colour of its background: the main
-    window's (192, 192, 192) and a notice's, Qt's own (239, 239, 239), which nothing else on
-    the screen has. Qt draws the title bar above each (38 pixels for adwaita, the one Qt draws
-    under GNOME)."""
+    window's (192, 192, 192) and a notice's, Qt's own (239, 239, 239), counted only in runs of 40
+    pixels, which a title bar's text and buttons do not draw. Qt draws the title bar above each
+    (38 pixels for adwaita, the one Qt draws under GNOME)."""
     rows = device.screen()
     windows = {}
     for name, colour in ("main", (192, 192, 192)), ("Koyomix", (239, 239, 239)):
-        colour, spans = bytes(colour), []
+        run, spans = bytes(colour) * 40, []
         for y, row in enumerate(rows):
-            x = row.find(colour)
+            x = row.find(run)
             while x >= 0 and x % 3:
-                x = row.find(colour, x + 1)
-            end = row.rfind(colour)
+                x = row.find(run, x + 1)
+            end = row.rfind(run)
             while end >= 0 and end % 3:
-                end = row.rfind(colour, 0, end + 2)
+                end = row.rfind(run, 0, end + len(run) - 1)
             if x >= 0:
-                spans.append((x // 3, y, end // 3 + 1))
+                spans.append((x // 3, y, (end + len(run)) // 3))
         if spans:
             left, right = min(x for x, _, _ in spans), max(end for _, _, end in spans)
             windows[name] = (left, spans[0][1] - 38, right - left,

@@ -28,6 +28,8 @@ cleanup() {
     kill -KILL "${pids[i]}" 2>/dev/null || true
     wait "${pids[i]}" 2>/dev/null || true
   done
+  # The desktop portal's document store is mounted in the runtime directory.
+  ! mountpoint -q "$runtime/doc" || fusermount3 -uz "$runtime/doc" || umount -l "$runtime/doc"
   rm -rf "$runtime"
 }
 trap cleanup EXIT
