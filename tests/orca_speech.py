@@ -75,7 +75,10 @@ class Speech:
     """The utterances in Orca's debug file, read as they arrive."""
 
     START = re.compile(r"SPEECH OUTPUT: '(.*)$")
-    END = re.compile(r"(.*?)' ?(\{|$)", re.S)
+    # The closing quote ends the line or comes before the voice: Orca 43 writes
+    # "'2001/03/11.'{'established': False}", "'1 ' {...}" and "'A' voice=uppercase{...}",
+    # Orca 48 "'2001' [{...}]".
+    END = re.compile(r"(.*?)' ?(voice=\w+ ?)?(\{|\[\{|$)", re.S)
 
     def __init__(self, path):
         self.path = path
@@ -96,8 +99,7 @@ class Speech:
                 self._open += "\n" + line.strip()
             if self._open is not None and (m := self.END.match(self._open)):
                 self._open = None
-                # "'2001/03/11.'{'established': False}" and "'1 ' {...}": the text alone, its
-                # line breaks as blanks.
+                # The text alone, its line breaks as blanks.
                 self.heard.append(" ".join(m.group(1).split()).rstrip(" ."))
         return self.heard
 
