@@ -1,15 +1,11 @@
 #!/usr/bin/python3
 """What a blind user hears: Debian's screen reader Orca driving Koyomix with real keys.
 
-    orca_speech.py KOYOMIX [LOCALE]   (inside with-x11.sh, which gives it a private session bus;
-                                       ja_JP.UTF-8 unless LOCALE is given)
+    orca_speech.py KOYOMIX [LOCALE]   (inside with-x11.sh; ja_JP.UTF-8 unless LOCALE is given)
 
-Starts Orca without a speech server (every utterance is then written to its debug file as
-"SPEECH OUTPUT: '...'"), starts the program, and plays the scenario tables below with
-xdotool: keys and clicks, then what Orca must have said and must not have said. One Orca
-session and one window for each table. Exits non-zero naming the first step whose speech
-differs, with everything Orca said in it.
-"""
+Orca runs without a speech server: every utterance goes to its debug file, read as it arrives.
+Each table below is played in one Orca session with one window; the run ends at the first
+step whose speech differs, with everything Orca said in it."""
 import builtins
 import locale
 import os
@@ -20,6 +16,8 @@ import subprocess
 import sys
 import tempfile
 import time
+
+from desktop_driver import play, poll, settle, start, stop, x11_window
 
 WINDOW = r"^Koyomix Ver\.1\.0$"
 # Orca and the program run in the locale given (Japanese, as for Koyomix's users, unless told),
@@ -104,84 +102,40 @@ class Speech:
         return self.heard
 
     def wait(self, predicate, timeout):
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            if predicate(self.poll()):
-                return True
-            time.sleep(0.1)
-        return False
+        return poll(lambda: predicate(self.poll()), timeout)
 
-    def settle(self, quiet=1.0, timeout=15):
-        """Waits until Orca has said nothing new for `quiet` seconds."""
-        deadline = time.monotonic() + timeout
-        count, since = len(self.poll()), time.monotonic()
-        while time.monotonic() < deadline:
-            time.sleep(0.1)
-            if len(self.poll()) != count:
-                count, since = len(self.heard), time.monotonic()
-            elif time.monotonic() - since >= quiet:
-                return
-
-
-def xdotool(*args):
-    subprocess.run(["xdotool", *args], check=True)
+    def settle(self):
+        """Waits until Orca has said nothing new for a second."""
+        settle(lambda: len(self.poll()))
 
 
 class Session:
     def __init__(self, program, workdir):
-        self.log = os.path.join(workdir, "orca-debug.log")
-        prefs = os.path.join(workdir, "prefs")
-        os.makedirs(prefs, exist_ok=True)
+        self.log, prefs = os.path.join(workdir, "orca-debug.log"), os.path.join(workdir, "prefs")
+        os.makedirs(prefs)
         open(self.log, "w").close()
         self.speech = Speech(self.log)
-        self.orca = subprocess.Popen(
-            ["/usr/bin/python3", os.path.abspath(__file__), "--orca", "-u", prefs,
-             "--debug-file", self.log],
-            stdout=subprocess.DEVNULL)
+        self.orca = start(["/usr/bin/python3", os.path.abspath(__file__), "--orca", "-u", prefs,
+                           "--debug-file", self.log],
+                          stdout=subprocess.DEVNULL)
         # Its first utterance is its greeting, in whatever words the release has for it.
         if not self.speech.wait(lambda h: h, 30):
             raise SystemExit("FAIL: Orca did not start")
-        env = dict(os.environ, TZ="UTC")
-        env.pop("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", None)  # Orca turns it on, as on a desktop
-        self.app = subprocess.Popen([program], env=env)
-        self.window = subprocess.run(
-            ["xdotool", "search", "--sync", "--onlyvisible", "--name", WINDOW],
-            check=True, capture_output=True, text=True, timeout=30).stdout.split()[0]
+        # Orca turns the program's accessibility on, as on a desktop.
+        self.app = start([program], TZ="UTC", QT_LINUX_ACCESSIBILITY_ALWAYS_ON=None)
+        self.window = x11_window(WINDOW)
         if not self.speech.wait(lambda h: f"通日の年 {TEXT}" in h, 30):
             raise SystemExit(f"FAIL: Orca never announced the start-up field: {self.speech.heard!r}")
         self.speech.settle()
 
-    def close(self):
-        for p in (self.app, self.orca):
-            p.terminate()
-        for p in (self.app, self.orca):
-            try:
-                p.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                p.kill()
-
-    def do(self, action):
-        for word in action.split():
-            verb, _, arg = word.partition(":")
-            if verb == "type":
-                xdotool("type", "--delay", "60", arg)
-            elif verb == "move":
-                x, y = POINTS[arg]
-                xdotool("mousemove", "--window", self.window, str(x), str(y))
-            elif verb in ("click", "dblclick"):
-                x, y = POINTS[arg]
-                xdotool("mousemove", "--window", self.window, str(x), str(y), "click",
-                        "--repeat", "2" if verb == "dblclick" else "1", "--delay", "80", "1")
-            else:
-                xdotool("key", "--delay", "60", verb)
-            time.sleep(0.25)
-
-    def step(self, name, action, expect, forbid=(), wait_for=None):
+    def step(self, name, action, expect, forbid=()):
         """Plays `action`; Orca must then say every text of `expect` in this order, each at the
         start of an utterance, and nothing that matches a pattern of `forbid`."""
-        start = len(self.speech.poll())
-        self.do(action)
-        said = lambda: " ".join(self.speech.poll()[start:])
+        first = len(self.speech.poll())
+        for word in action.split():
+            play(word, self.window, POINTS)
+            time.sleep(0.25)
+        said = lambda: " ".join(self.speech.poll()[first:])
         pattern = ".*".join("(?:^| )" + re.escape(e) for e in expect)
         self.speech.wait(lambda _: re.search(pattern, said()), 10)
         self.speech.settle()
@@ -280,7 +234,7 @@ def main():
             for row in table:
                 session.step(*row)
         finally:
-            session.close()
+            stop(session.app, session.orca)
             if os.environ.get("KEEP_ORCA_LOG"):
                 shutil.copy(session.log, f"{os.environ['KEEP_ORCA_LOG']}-{name[:3]}.log")
             shutil.rmtree(workdir, ignore_errors=True)
