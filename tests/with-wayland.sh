@@ -89,6 +89,10 @@ if [ "$desktop" = gnome ]; then
   auth=$(ls "$runtime"/.mutter-Xwaylandauth.* 2>/dev/null | head -n1)
   [ -z "$auth" ] || export XAUTHORITY=$auth
 fi
+# What gnome-session and Plasma's start-up hand the session bus, so that the services it starts
+# (the desktop portal, which gives Qt's GNOME-style title bar its buttons) find the session.
+dbus-update-activation-environment XDG_RUNTIME_DIR WAYLAND_DISPLAY XDG_CURRENT_DESKTOP \
+  XDG_SESSION_TYPE ${DISPLAY:+DISPLAY} ${XAUTHORITY:+XAUTHORITY}
 set +e
 "$@"
 status=$?
