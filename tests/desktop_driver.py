@@ -3,8 +3,11 @@ finds and reads, and keys and clicks. Imported by atspi_read_result.py, orca_spe
 wayland_desktops.py; each runs on its own session bus (with-x11.sh, with-wayland.sh)."""
 import functools
 import os
+import socket
+import struct
 import subprocess
 import sys
+import tempfile
 import time
 
 import pyatspi
@@ -203,3 +206,171 @@ def play(action, window=None, points=None):
             xdotool("mousemove", *(["--window", window] if window else []), *points[arg], *clicks)
         else:
             xdotool("key", "--delay", "60", verb)
+
+
+# Keys and clicks on Wayland, by the compositor's own input.
+# Linux input codes, which both compositors take.
+KEY = {"Shift": 42, "x": 45, "Tab": 15, "Return": 28, "Up": 103, "PageUp": 104, "Super": 125}
+BUTTON_LEFT = 0x110
+
+
+class FakeInput:
+    """KWin's org_kde_kwin_fake_input, spoken on the Wayland socket directly (its requests by
+    number: authenticate 0, button 2, pointer_motion_absolute 9, keyboard_key 10)."""
+
+    def __init__(self):
+        path = os.path.join(os.environ["XDG_RUNTIME_DIR"], os.environ["WAYLAND_DISPLAY"])
+        self.sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+        self.sock.connect(path)
+        self.buf, self.last_id = b"", 1
+        registry = self._new()
+        self._send(1, 1, struct.pack("<I", registry))  # wl_display.get_registry
+        found = None
+        for obj, op, args in self._roundtrip():
+            if obj == registry and op == 0:  # wl_registry.global
+                name, length = struct.unpack("<II", args[:8])
+                interface = args[8:8 + length - 1].decode()
+                if interface == "org_kde_kwin_fake_input":
+                    found = name, struct.unpack("<I", args[8 + (length + 3) // 4 * 4:][:4])[0]
+        if not found or found[1] < 4:
+            fail("KWin offers no fake input of version 4 (keys)")
+        self.id = self._new()
+        self._send(registry, 0, struct.pack("<I", found[0]) + self._string("org_kde_kwin_fake_input")
+                   + struct.pack("<II", 4, self.id))
+        self._send(self.id, 0, self._string("koyomix test") + self._string("drives the window"))
+
+    def _new(self):
+        self.last_id += 1
+        return self.last_id
+
+    @staticmethod
+    def _string(text):
+        data = text.encode() + b"\0"
+        return struct.pack("<I", len(data)) + data + b"\0" * (-len(data) % 4)
+
+    def _send(self, obj, opcode, payload=b""):
+        self.sock.sendall(struct.pack("<II", obj, (8 + len(payload)) << 16 | opcode) + payload)
+
+    def _roundtrip(self):
+        callback = self._new()
+        self._send(1, 0, struct.pack("<I", callback))  # wl_display.sync
+        while True:
+            while len(self.buf) < 8 or len(self.buf) < struct.unpack("<I", self.buf[4:8])[0] >> 16:
+                self.buf += self.sock.recv(65536)
+            obj, word = struct.unpack("<II", self.buf[:8])
+            message, self.buf = self.buf[:word >> 16], self.buf[word >> 16:]
+            if obj == callback:
+                return
+            yield obj, word & 0xFFFF, message[8:]
+
+    def _sync(self):
+        for _ in self._roundtrip():
+            pass
+
+    def move(self, x, y):
+        self._send(self.id, 9, struct.pack("<ii", int(x * 256), int(y * 256)))
+        self._sync()
+
+    def button(self, pressed):
+        self._send(self.id, 2, struct.pack("<II", BUTTON_LEFT, int(pressed)))
+        self._sync()
+
+    def key(self, code, pressed):
+        self._send(self.id, 10, struct.pack("<II", code, int(pressed)))
+        self._sync()
+
+
+class RemoteDesktop:
+    """mutter's org.gnome.Mutter.RemoteDesktop session, kept open for the whole run (headless
+    mutter has no keyboard of its own), with a screen-cast stream for absolute pointer motion."""
+
+    def __init__(self):
+        import dbus
+        from dbus.mainloop.glib import DBusGMainLoop
+        DBusGMainLoop(set_as_default=True)
+        bus = dbus.SessionBus()
+
+        def proxy(path, interface, name="org.gnome.Mutter.RemoteDesktop"):
+            return dbus.Interface(bus.get_object(name, path), interface)
+
+        rd = wait_for("mutter's remote desktop service", lambda: proxy(
+            "/org/gnome/Mutter/RemoteDesktop", "org.gnome.Mutter.RemoteDesktop").CreateSession())
+        self.session = proxy(rd, "org.gnome.Mutter.RemoteDesktop.Session")
+        session_id = proxy(rd, "org.freedesktop.DBus.Properties").Get(
+            "org.gnome.Mutter.RemoteDesktop.Session", "SessionId")
+        cast = proxy("/org/gnome/Mutter/ScreenCast", "org.gnome.Mutter.ScreenCast",
+                     "org.gnome.Mutter.ScreenCast").CreateSession(
+            {"remote-desktop-session-id": session_id})
+        self.stream = proxy(cast, "org.gnome.Mutter.ScreenCast.Session",
+                            "org.gnome.Mutter.ScreenCast").RecordMonitor("", {})
+        self.node, self.consumer = None, None  # the stream's PipeWire node, and a reader of it
+        bus.get_object("org.gnome.Mutter.ScreenCast", self.stream).connect_to_signal(
+            "PipeWireStreamAdded", lambda node: setattr(self, "node", int(node)),
+            dbus_interface="org.gnome.Mutter.ScreenCast.Stream")
+        self.session.Start()
+        # The first key of a new session is lost: a Shift goes first.
+        for pressed in (True, False):
+            self.key(KEY["Shift"], pressed)
+
+    def stream_node(self):
+        """The stream's PipeWire node, once mutter has named it."""
+        return wait_for("mutter's screen-cast stream", lambda: pump(0.05) or self.node)
+
+    def move(self, x, y):
+        # mutter 48 places pointer motion only while the stream has a consumer (which has had a
+        # frame), and may lose the first motion after that (see User.click).
+        if not self.consumer:
+            node = self.stream_node()
+            frames = os.path.join(os.environ["XDG_RUNTIME_DIR"], "frames")
+            self.consumer = subprocess.Popen(
+                ["stdbuf", "-oL", "gst-launch-1.0", "-v", "pipewiresrc", f"path={node}", "!",
+                 "video/x-raw", "!", "fakesink", "silent=false"], stdout=open(frames, "w"))
+            wait_for("a frame of the stream", lambda: "chain" in open(frames).read())
+        self.session.NotifyPointerMotionAbsolute(self.stream, float(x), float(y))
+
+    def screen(self):
+        """The screen as rows of RGB bytes, from the stream. A reader that joins a stream already
+        read gets no frame until something changes on the screen: the pointer's reader stops."""
+        node = self.stream_node()
+        if self.consumer:
+            self.consumer.kill()
+            self.consumer.wait()
+            self.consumer = None
+        with tempfile.NamedTemporaryFile(suffix=".rgb") as frame:
+            subprocess.run(["gst-launch-1.0", "-q", "pipewiresrc", f"path={node}",
+                            "num-buffers=1", "!", "videoconvert", "!",
+                            "video/x-raw,format=RGB,width=1024,height=768", "!", "filesink",
+                            "location=" + frame.name], check=True, timeout=TIMEOUT)
+            data = open(frame.name, "rb").read()
+        return [data[row * 3072:(row + 1) * 3072] for row in range(768)]
+
+    def button(self, pressed):
+        self.session.NotifyPointerButton(BUTTON_LEFT, pressed)
+
+    def key(self, code, pressed):
+        self.session.NotifyKeyboardKeycode(code, pressed)
+
+
+class User:
+    def __init__(self, device):
+        self.device, self.log = device, None
+
+    def keys(self, *names):
+        """A chord: each pressed in order, then released in reverse."""
+        for name in names:
+            self.device.key(KEY[name], True)
+        for name in reversed(names):
+            self.device.key(KEY[name], False)
+        pump(0.05)
+
+    def click(self, x, y, times=1):
+        # With the program's Wayland log (native under mutter), the motion is sent again until
+        # the program has had a pointer event. KWin takes fake input at once, and mutter 43 on
+        # X11 loses none.
+        start = os.path.getsize(self.log) if self.log else 0
+        wait_for("the pointer over the window", lambda: self.device.move(x, y) or not self.log
+                 or b"wl_pointer" in open(self.log, "rb").read()[start:])
+        for _ in range(times):
+            self.device.button(True)
+            self.device.button(False)
+            pump(0.05)
