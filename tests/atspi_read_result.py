@@ -1,8 +1,8 @@
 #!/usr/bin/python3
-"""Reads Koyomix the way a screen reader does, over AT-SPI: names, descriptions, the about box,
-a conversion typed on the keyboard and its results, the focus after a notice, and the window
-worked as voice control does. Runs on an X server (with-x11.sh) with its own session bus, and
-exits non-zero with a message that says what a screen reader would miss."""
+# Reads Koyomix the way a screen reader does, over AT-SPI: names, descriptions, the about box,
+# a conversion typed on the keyboard and its results, the focus after a notice, and the window
+# worked as voice control does. Runs on an X server (with-x11.sh) with its own session bus, and
+# exits non-zero with a message that says what a screen reader would miss.
 import os
 import subprocess
 import sys
@@ -20,8 +20,8 @@ CONTROLS = [("年", "1900～2999年"), ("月", "1～12月"), ("日", "1～31日"
 
 
 def clipboard():
-    """The clipboard's text, asked by a GTK process of its own: GTK in this one would join the
-    accessibility bus as an application and share this one's main loop."""
+    # The clipboard's text, asked by a GTK process of its own: GTK in this one would join the
+    # accessibility bus as an application and share this one's main loop.
     ask = ("import gi; gi.require_version('Gdk', '3.0'); gi.require_version('Gtk', '3.0'); "
            "from gi.repository import Gdk, Gtk; "
            "print(Gtk.Clipboard.get(Gdk.SELECTION_CLIPBOARD).wait_for_text() or '', end='')")
@@ -36,8 +36,8 @@ def answer_notice(pid, what):
 
 
 def about_box(pid, frame):
-    """Opens by a double-click on the credit line and by the line's action, which tells its key;
-    its text is readable, and OK closes it."""
+    # Opens by a double-click on the credit line and by the line's action, which tells its key;
+    # its text is readable, and OK closes it.
     credit = one(frame, "credit line", lambda n: role(n) == LABEL and "Koyomix" in n.name)
     ext = credit.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
     play("dblclick:credit", points={"credit": (ext.x + ext.width // 2, ext.y + ext.height // 2)})
@@ -55,8 +55,8 @@ def about_box(pid, frame):
 
 
 def conversion(frame, named):
-    """Typed on the keyboard; the year field read as at its caret; the results read by their
-    descriptions and copied by their actions."""
+    # Typed on the keyboard; the year field read as at its caret; the results read by their
+    # descriptions and copied by their actions.
     focus(named["年"])
     play("type:2001 Tab type:03 Tab type:11 Tab")
     wait_for("the focus on the conversion button", lambda: focused(named["ジュリアン変換"]))
@@ -86,8 +86,8 @@ def conversion(frame, named):
 
 
 def focus_after_a_notice(pid, named):
-    """Tab from a refused 通日の年: after OK the bus names only the field that has the focus
-    again. Focus events from behind the notice (通日, which Tab was heading for) stay unsent."""
+    # Tab from a refused 通日の年: after OK the bus names only the field that has the focus
+    # again. Focus events from behind the notice (通日, which Tab was heading for) stay unsent.
     gained = []
     listener = lambda event: event.detail1 and gained.append(event.source.name)
     pyatspi.Registry.registerEventListener(listener, "object:state-changed:focused")
@@ -106,9 +106,9 @@ def focus_after_a_notice(pid, named):
 
 
 def without_the_keyboard(pid, frame, named):
-    """Voice control sets texts and presses buttons by AT-SPI; the focus stays in 通日の年.
-    Each route checks first: 5 becomes 2005, 70 becomes 070, and the press converts those.
-    A focus move by a call returns before the notice for x in 通日の年 shows."""
+    # Voice control sets texts and presses buttons by AT-SPI; the focus stays in 通日の年.
+    # Each route checks first: 5 becomes 2005, 70 becomes 070, and the press converts those.
+    # A focus move by a call returns before the notice for x in 通日の年 shows.
     year, day = named["通日の年"], named["通日"]
     # Keys come by the X server, calls by the bus: a call waits until the keys have arrived.
     play("ctrl+a type:5")

@@ -1,6 +1,6 @@
-"""What the real-window tests share: waits for a condition, the processes they start, AT-SPI
-finds and reads, and keys and clicks. Imported by atspi_read_result.py, orca_speech.py and
-wayland_desktops.py; each runs on its own session bus (with-x11.sh, with-wayland.sh)."""
+# What the real-window tests share: waits for a condition, the processes they start, AT-SPI
+# finds and reads, and keys and clicks. Imported by atspi_read_result.py, orca_speech.py and
+# wayland_desktops.py; each runs on its own session bus (with-x11.sh, with-wayland.sh).
 import functools
 import os
 import socket
@@ -21,8 +21,8 @@ def fail(message):
 
 
 def poll(probe, timeout=TIMEOUT):
-    """The probe's first true answer within `timeout` seconds, or its last answer. A probe that
-    raises has no answer yet: the accessibility tree changes under us while a program starts."""
+    # The probe's first true answer within `timeout` seconds, or its last answer. A probe that
+    # raises has no answer yet: the accessibility tree changes under us while a program starts.
     deadline = time.monotonic() + timeout
     while True:
         try:
@@ -39,7 +39,7 @@ def wait_for(what, probe, timeout=TIMEOUT):
 
 
 def settle(count, quiet=1.0, timeout=15):
-    """Waits until count() has stayed the same for `quiet` seconds."""
+    # Waits until count() has stayed the same for `quiet` seconds.
     deadline, last, since = time.monotonic() + timeout, count(), time.monotonic()
     while time.monotonic() < deadline and time.monotonic() - since < quiet:
         time.sleep(0.1)
@@ -48,7 +48,7 @@ def settle(count, quiet=1.0, timeout=15):
 
 
 def pump(seconds):
-    """Delivers the buses' events to this process's listeners for `seconds`."""
+    # Delivers the buses' events to this process's listeners for `seconds`.
     from gi.repository import GLib
     deadline = time.monotonic() + seconds
     while time.monotonic() < deadline:
@@ -58,18 +58,18 @@ def pump(seconds):
 
 
 def start(argv, stdout=None, stderr=None, **env):
-    """A process with this one's environment and `env`; a variable given as None is removed."""
+    # A process with this one's environment and `env`; a variable given as None is removed.
     env = {k: v for k, v in dict(os.environ, **env).items() if v is not None}
     return subprocess.Popen(argv, env=env, stdout=stdout, stderr=stderr)
 
 
 def start_koyomix(program, **env):
-    """The program in Japanese, on the AT-SPI bus from the start, as a screen reader finds it."""
+    # The program in Japanese, on the AT-SPI bus from the start, as a screen reader finds it.
     return start([program], QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", LANG="ja_JP.UTF-8", **env)
 
 
 def stop(*processes):
-    """Each process asked to end, and killed if it has not within 10 seconds."""
+    # Each process asked to end, and killed if it has not within 10 seconds.
     processes = [p for p in processes if p]
     for p in processes:
         p.terminate()
@@ -90,7 +90,7 @@ def role(node):
 
 
 def windows(pid):
-    """The top-level windows of the process `pid` on the AT-SPI bus."""
+    # The top-level windows of the process `pid` on the AT-SPI bus.
     for app in pyatspi.Registry.getDesktop(0):
         if app is not None and app.get_process_id() == pid:
             return [w for w in app if w is not None]
@@ -103,7 +103,7 @@ def main_window(pid):
 
 
 def notice(pid):
-    """The notice (or the about box) over the window, titled Koyomix."""
+    # The notice (or the about box) over the window, titled Koyomix.
     return next((w for w in windows(pid) if w.name == "Koyomix"), None)
 
 
@@ -116,8 +116,8 @@ def find_all(root, predicate, depth=0):
 
 
 def one(root, what, predicate):
-    """The one node under `root` that `predicate` picks, once the window has it (the window
-    reaches the bus before all of its controls do)."""
+    # The one node under `root` that `predicate` picks, once the window has it (the window
+    # reaches the bus before all of its controls do).
     def exactly_one():
         nodes = find_all(root, predicate)
         return nodes if len(nodes) == 1 else None
@@ -138,13 +138,13 @@ def active(node):
 
 
 def focus(node):
-    """Moves the focus to `node` by AT-SPI, as a screen reader's user does."""
+    # Moves the focus to `node` by AT-SPI, as a screen reader's user does.
     node.queryComponent().grabFocus()
     wait_for(f"the focus in {node.name}", lambda: focused(node))
 
 
 def actions(node):
-    """The node's actions, each with its key."""
+    # The node's actions, each with its key.
     action = node.queryAction()
     return {action.getName(i): action.getKeyBinding(i) for i in range(action.nActions)}
 
@@ -158,7 +158,7 @@ def press(node, name="Press"):
 
 @functools.cache
 def a11y_bus():
-    """A connection of our own to the accessibility bus, for calls pyatspi would wait on."""
+    # A connection of our own to the accessibility bus, for calls pyatspi would wait on.
     from gi.repository import Gio, GLib
     address = Gio.bus_get_sync(Gio.BusType.SESSION).call_sync(
         "org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress", None,
@@ -169,7 +169,7 @@ def a11y_bus():
 
 
 def send_without_waiting(node, interface, method, signature, args):
-    """Sends one call on the accessibility bus and does not wait for its answer."""
+    # Sends one call on the accessibility bus and does not wait for its answer.
     from gi.repository import GLib
     a11y_bus().call(node.app.bus_name, node.path, "org.a11y.atspi." + interface, method,
                     GLib.Variant(signature, args), None, 0, -1, None, None, None)
@@ -182,7 +182,7 @@ def xdotool(*args):
 
 
 def x11_window(title):
-    """The shown X11 window whose title matches the pattern `title`, once there is one."""
+    # The shown X11 window whose title matches the pattern `title`, once there is one.
     return subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", title],
                           check=True, capture_output=True, text=True,
                           timeout=30).stdout.split()[0]
@@ -193,9 +193,9 @@ def activate(title):
 
 
 def play(action, window=None, points=None):
-    """Plays an action word by word: xdotool key names (ctrl+a, Tab), type:TEXT, and
-    move:NAME (the pointer), click:NAME and dblclick:NAME at a point of `points`, in the X11
-    window `window` or on the screen."""
+    # Plays an action word by word: xdotool key names (ctrl+a, Tab), type:TEXT, and
+    # move:NAME (the pointer), click:NAME and dblclick:NAME at a point of `points`, in the X11
+    # window `window` or on the screen.
     for word in action.split():
         verb, _, arg = word.partition(":")
         if verb == "type":
@@ -214,10 +214,9 @@ KEY = {"Shift": 42, "x": 45, "Tab": 15, "Return": 28, "Up": 103, "PageUp": 104, 
 BUTTON_LEFT = 0x110
 
 
+# KWin's org_kde_kwin_fake_input, spoken on the Wayland socket directly (its requests by
+# number: authenticate 0, button 2, pointer_motion_absolute 9, keyboard_key 10).
 class FakeInput:
-    """KWin's org_kde_kwin_fake_input, spoken on the Wayland socket directly (its requests by
-    number: authenticate 0, button 2, pointer_motion_absolute 9, keyboard_key 10)."""
-
     def __init__(self):
         path = os.path.join(os.environ["XDG_RUNTIME_DIR"], os.environ["WAYLAND_DISPLAY"])
         self.sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
@@ -280,10 +279,9 @@ class FakeInput:
         self._sync()
 
 
+# mutter's org.gnome.Mutter.RemoteDesktop session, kept open for the whole run (headless
+# mutter has no keyboard of its own), with a screen-cast stream for absolute pointer motion.
 class RemoteDesktop:
-    """mutter's org.gnome.Mutter.RemoteDesktop session, kept open for the whole run (headless
-    mutter has no keyboard of its own), with a screen-cast stream for absolute pointer motion."""
-
     def __init__(self):
         import dbus
         from dbus.mainloop.glib import DBusGMainLoop
@@ -313,7 +311,7 @@ class RemoteDesktop:
             self.key(KEY["Shift"], pressed)
 
     def stream_node(self):
-        """The stream's PipeWire node, once mutter has named it."""
+        # The stream's PipeWire node, once mutter has named it.
         return wait_for("mutter's screen-cast stream", lambda: pump(0.05) or self.node)
 
     def move(self, x, y):
@@ -329,8 +327,8 @@ class RemoteDesktop:
         self.session.NotifyPointerMotionAbsolute(self.stream, float(x), float(y))
 
     def screen(self):
-        """The screen as rows of RGB bytes, from the stream. A reader that joins a stream already
-        read gets no frame until something changes on the screen: the pointer's reader stops."""
+        # The screen as rows of RGB bytes, from the stream. A reader that joins a stream already
+        # read gets no frame until something changes on the screen: the pointer's reader stops.
         node = self.stream_node()
         if self.consumer:
             self.consumer.kill()
@@ -356,7 +354,7 @@ class User:
         self.device, self.log = device, None
 
     def keys(self, *names):
-        """A chord: each pressed in order, then released in reverse."""
+        # A chord: each pressed in order, then released in reverse.
         for name in names:
             self.device.key(KEY[name], True)
         for name in reversed(names):

@@ -1,11 +1,11 @@
 #!/usr/bin/python3
-"""What a blind user hears: Debian's screen reader Orca driving Koyomix with real keys.
-
-    orca_speech.py KOYOMIX [LOCALE]   (inside with-x11.sh; ja_JP.UTF-8 unless LOCALE is given)
-
-Orca runs without a speech server: every utterance goes to its debug file, read as it arrives.
-Each table below is played in one Orca session with one window; the run ends at the first
-step whose speech differs, with everything Orca said in it."""
+# What a blind user hears: Debian's screen reader Orca driving Koyomix with real keys.
+#
+#     orca_speech.py KOYOMIX [LOCALE]   (inside with-x11.sh; ja_JP.UTF-8 unless LOCALE is given)
+#
+# Orca runs without a speech server: every utterance goes to its debug file, read as it arrives.
+# Each table below is played in one Orca session with one window; the run ends at the first
+# step whose speech differs, with everything Orca said in it.
 import builtins
 import locale
 import os
@@ -28,8 +28,8 @@ if sys.argv[1] != "--orca":
 
 
 def spoken_role(value):
-    """The name Orca speaks for an AT-SPI role, found by the role's number: the role's own name
-    changes between releases ("push button", later "button"), its number does not."""
+    # The name Orca speaks for an AT-SPI role, found by the role's number: the role's own name
+    # changes between releases ("push button", later "button"), its number does not.
     import gi
     gi.require_version("Atk", "1.0")
     gi.require_version("Atspi", "2.0")
@@ -49,7 +49,7 @@ POINTS = {"Command2": (168, 20), "Command1": (168, 68), "Text1": (20, 64), "Text
 
 
 def run_orca_without_speech(debug_file):
-    """Orca itself, with its speech server replaced by nothing: it never waits on audio."""
+    # Orca itself, with its speech server replaced by nothing: it never waits on audio.
     # In the order /usr/bin/orca imports them: Orca 48's speech module, imported first,
     # is part of an import cycle that fails.
     import orca.script_manager  # noqa: F401
@@ -69,9 +69,8 @@ def run_orca_without_speech(debug_file):
     runpy.run_path("/usr/bin/orca", run_name="__main__")
 
 
+# The utterances in Orca's debug file, read as they arrive.
 class Speech:
-    """The utterances in Orca's debug file, read as they arrive."""
-
     START = re.compile(r"SPEECH OUTPUT: '(.*)$")
     # The closing quote ends the line or comes before the voice: Orca 43 writes
     # "'2001/03/11.'{'established': False}", "'1 ' {...}" and "'A' voice=uppercase{...}",
@@ -105,7 +104,7 @@ class Speech:
         return poll(lambda: predicate(self.poll()), timeout)
 
     def settle(self):
-        """Waits until Orca has said nothing new for a second."""
+        # Waits until Orca has said nothing new for a second.
         settle(lambda: len(self.poll()))
 
 
@@ -129,8 +128,8 @@ class Session:
         self.speech.settle()
 
     def step(self, name, action, expect, forbid=()):
-        """Plays `action`; Orca must then say every text of `expect` in this order, each at the
-        start of an utterance, and nothing that matches a pattern of `forbid`."""
+        # Plays `action`; Orca must then say every text of `expect` in this order, each at the
+        # start of an utterance, and nothing that matches a pattern of `forbid`.
         first = len(self.speech.poll())
         for word in action.split():
             play(word, self.window, POINTS)
@@ -206,9 +205,9 @@ CALENDAR_ROW = [
 
 
 def in_own_pid_namespace():
-    """Orca refuses to start while another Orca of the same user runs (it asks pgrep): on a
-    screen-reader user's desktop, or beside another test. In a PID namespace of its own, this
-    test's Orca sees no other."""
+    # Orca refuses to start while another Orca of the same user runs (it asks pgrep): on a
+    # screen-reader user's desktop, or beside another test. In a PID namespace of its own, this
+    # test's Orca sees no other.
     if os.environ.get("ORCA_TEST_OWN_PIDS"):
         return
     os.environ["ORCA_TEST_OWN_PIDS"] = "1"

@@ -1,17 +1,16 @@
 #!/usr/bin/python3
-"""Koyomix as a GNOME or Plasma user on Wayland meets it, driven by the compositor's own input
-and read back over AT-SPI. Runs inside with-wayland.sh, which sets the session's variables.
-
-Rows (each ends the run with FAIL and what a user would see):
-  - the platform and title bar Koyomix chose for this desktop (or, with a second argument, the
-    user's own QT_QPA_PLATFORM: xcb is followed through Xwayland, wayland natively);
-  - the window stays 374x101 after a double-click on its title bar and the desktop's maximise
-    shortcut;
-  - a notice opens centred over the window, and after a click on the window behind it, Return
-    still answers it; then the window is active with the focus back in the field;
-  - a click on the title bar's close button ends the program;
-  - no input method is ever switched on in a digit field.
-"""
+# Koyomix as a GNOME or Plasma user on Wayland meets it, driven by the compositor's own input
+# and read back over AT-SPI. Runs inside with-wayland.sh, which sets the session's variables.
+#
+# Rows (each ends the run with FAIL and what a user would see):
+#   - the platform and title bar Koyomix chose for this desktop (or, with a second argument, the
+#     user's own QT_QPA_PLATFORM: xcb is followed through Xwayland, wayland natively);
+#   - the window stays 374x101 after a double-click on its title bar and the desktop's maximise
+#     shortcut;
+#   - a notice opens centred over the window, and after a click on the window behind it, Return
+#     still answers it; then the window is active with the focus back in the field;
+#   - a click on the title bar's close button ends the program;
+#   - no input method is ever switched on in a digit field.
 import os
 import re
 import subprocess
@@ -64,7 +63,7 @@ def kwin_active():
 
 
 def x11_windows():
-    """Each top-level X11 window of Koyomix by its title, as its frame: x, y, width, height."""
+    # Each top-level X11 window of Koyomix by its title, as its frame: x, y, width, height.
     found = {}
     ids = subprocess.run(["xdotool", "search", "--onlyvisible", "--classname", "koyomix"],
                          capture_output=True, text=True).stdout.split()
@@ -83,10 +82,10 @@ def x11_windows():
 
 
 def mutter_windows(device):
-    """Koyomix's windows found on the screen, each by the colour of its background: the main
-    window's (192, 192, 192) and a notice's, Qt's own (239, 239, 239), which nothing else on
-    the screen has. Qt draws the title bar above each (38 pixels for adwaita, the one Qt draws
-    under GNOME)."""
+    # Koyomix's windows found on the screen, each by the colour of its background: the main
+    # window's (192, 192, 192) and a notice's, Qt's own (239, 239, 239), which nothing else on
+    # the screen has. Qt draws the title bar above each (38 pixels for adwaita, the one Qt draws
+    # under GNOME).
     rows = device.screen()
     windows = {}
     for name, colour in ("main", (192, 192, 192)), ("Koyomix", (239, 239, 239)):
@@ -127,7 +126,7 @@ def main():
 
 
 def loaded(pid):
-    """The file names of the Qt plugins the program has loaded."""
+    # The file names of the Qt plugins the program has loaded.
     maps = open(f"/proc/{pid}/maps").read()
     return set(re.findall(r"/(lib(?:qxcb|qwayland-[a-z]+|adwaita|bradient)\.so)", maps))
 
@@ -180,8 +179,8 @@ def run(koyomix, user, desktop, log):
     wait_for("the letter typed after the double-click", lambda: text(year))
 
     def answered():
-        """Qt's own title bar asks the compositor to maximise (and Koyomix to restore): true once
-        the compositor's answer to the last such request has been drawn."""
+        # Qt's own title bar asks the compositor to maximise (and Koyomix to restore): true once
+        # the compositor's answer to the last such request has been drawn.
         text = open(log, errors="replace").read()
         asked = text.rfind("set_maximized(")
         answer = text.find(".configure(", asked)
