@@ -17,7 +17,7 @@ import sys
 import tempfile
 import time
 
-from desktop_driver import play, poll, settle, start, stop, x11_window
+from desktop_driver import fail, play, poll, settle, start, stop, x11_window
 
 WINDOW = r"^Koyomix Ver\.1\.0$"
 # Orca and the program run in the locale given (Japanese, as for Koyomix's users, unless told),
@@ -40,7 +40,7 @@ def spoken_role(value):
 try:
     locale.setlocale(locale.LC_ALL, os.environ["LC_ALL"])
 except locale.Error:
-    raise SystemExit(f"FAIL: no {os.environ['LC_ALL']} locale here; script/bootstrap generates it")
+    fail(f"no {os.environ['LC_ALL']} locale here; script/bootstrap generates it")
 TEXT, ALERT, NOTIFICATION = (spoken_role(v) for v in (61, 2, 101))  # text, alert, notification
 
 # Client-area points of the two buttons and of two fields (pixels, from form1.ui).
@@ -119,12 +119,12 @@ class Session:
                           stdout=subprocess.DEVNULL)
         # Its first utterance is its greeting, in whatever words the release has for it.
         if not self.speech.wait(lambda h: h, 30):
-            raise SystemExit("FAIL: Orca did not start")
+            fail("Orca did not start")
         # Orca turns the program's accessibility on, as on a desktop.
         self.app = start([program], TZ="UTC", QT_LINUX_ACCESSIBILITY_ALWAYS_ON=None)
         self.window = x11_window(WINDOW)
         if not self.speech.wait(lambda h: f"通日の年 {TEXT}" in h, 30):
-            raise SystemExit(f"FAIL: Orca never announced the start-up field: {self.speech.heard!r}")
+            fail(f"Orca never announced the start-up field: {self.speech.heard!r}")
         self.speech.settle()
 
     def step(self, name, action, expect, forbid=()):
@@ -141,8 +141,7 @@ class Session:
         heard = said()
         bad = [f for f in forbid if re.search(f, heard)]
         if not re.search(pattern, heard) or bad:
-            raise SystemExit(f"FAIL: {name}: Orca said {heard!r}; "
-                             f"expected {expect!r} in order, none of {forbid!r}")
+            fail(f"{name}: Orca said {heard!r}; expected {expect!r} in order, none of {forbid!r}")
         print(f"ok: {name}: {heard!r}", flush=True)
 
 
