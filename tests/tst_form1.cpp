@@ -428,9 +428,11 @@ private Q_SLOTS:
     void resultsDrawnWhole_data()
     {
         QTest::addColumn<QStringList>("controls"); // the button's fields, then its labels
-        QTest::newRow("ジュリアン→: every ordinal and era date fits Label1 and Label2")
+        QTest::newRow("ジュリアン→: every ordinal and era date fits Label1 and Label2, condensed "
+                      "only while too wide")
             << QStringList{"Text1", "Text2", "Text3", "Label1", "Label2"};
-        QTest::newRow("グレゴリアン→: every calendar and era date fits Label4 and Label5")
+        QTest::newRow("グレゴリアン→: every calendar and era date fits Label4 and Label5, "
+                      "condensed only while too wide")
             << QStringList{"Text4", "Text5", "Label4", "Label5"};
     }
     void resultsDrawnWhole()
@@ -453,11 +455,20 @@ private Q_SLOTS:
             calendar ? m_form->Command1_Click() : m_form->Command2_Click();
             for (const QString &name : controls.mid(texts.size())) {
                 const QLabel *label = get<QLabel>(*m_form, name);
-                const QFontMetrics m(label->font());
-                const int room = label->contentsRect().width() -
-                                 std::max(m.horizontalAdvance(label->text()),
-                                          m.boundingRect(label->text()).right() + 1);
-                QVERIFY2(room >= 0 && !label->text().isEmpty(),
+                const auto drawn = [&label](QFont font) { // its ink may pass its advance
+                    const QFontMetrics m(font);
+                    return std::max(m.horizontalAdvance(label->text()),
+                                    m.boundingRect(label->text()).right() + 1);
+                };
+                QFont full = label->font();
+                full.setStretch(QFont::Unstretched);
+                const int width = label->contentsRect().width();
+                const int room = width - drawn(label->font());
+                // Condensed only when it must be, also right after a wider result.
+                const int stretch = label->font().stretch(); // AnyStretch draws it unstretched
+                const bool condensed = stretch != QFont::AnyStretch && stretch < QFont::Unstretched;
+                QVERIFY2(room >= 0 && !label->text().isEmpty() &&
+                             condensed == (drawn(full) > width),
                          qPrintable(name + u' ' + label->text()));
                 least = std::min(least, room);
                 if (label->font().stretch() < narrowest)
