@@ -177,21 +177,18 @@ private Q_SLOTS:
         QTest::addColumn<int>("notices");
         QTest::addColumn<int>("clicks");
         QTest::addColumn<int>("tries"); // clicks or keys made while the year is as given
-        QTest::newRow("bad year cancels the click") << "x5"
-                                                    << "click" << 1 << 0 << 1;
-        QTest::newRow("good year lets the click through") << "5"
-                                                          << "click" << 0 << 1 << 1;
-        QTest::newRow("bad year, clicked again after OK: cancelled again")
-            << "x5"
-            << "click" << 2 << 0 << 2;
+        const auto row = [](const char *name, const char *year, const char *route, int notices,
+                            int clicks, int tries) {
+            QTest::newRow(name) << year << QString::fromLatin1(route) << notices << clicks << tries;
+        };
+        row("bad year cancels the click", "x5", "click", 1, 0, 1);
+        row("good year lets the click through", "5", "click", 0, 1, 1);
+        row("bad year, clicked again after OK: cancelled again", "x5", "click", 2, 0, 2);
         // The key's click reaches the button; the guard runs no handler behind the check.
-        QTest::newRow("Return on the button after a bad year just left: one notice, no result")
-            << "x5"
-            << "Return" << 1 << 1 << 1;
-        QTest::newRow("Return on the focused button converts") << "5"
-                                                               << "Return" << 0 << 1 << 1;
-        QTest::newRow("keypad Enter on the focused button converts") << "5"
-                                                                     << "Enter" << 0 << 1 << 1;
+        row("Return on the button after a bad year just left: one notice, no result", "x5",
+            "Return", 1, 1, 1);
+        row("Return on the focused button converts", "5", "Return", 0, 1, 1);
+        row("keypad Enter on the focused button converts", "5", "Enter", 0, 1, 1);
     }
 
     void clickOnButtonAfterBadField()
@@ -586,19 +583,16 @@ private Q_SLOTS:
         // When the user goes to another program: right after OK, or while the notice is open
         // (a call answers it then).
         QTest::addColumn<QString>("leave");
-        QTest::newRow("click on Command1 while Text1 is bad") << "click"
-                                                              << "";
-        QTest::newRow("Tab from bad Text1 into bad Text2") << "Tab"
-                                                           << "";
-        QTest::newRow("right-click on Text2 while Text1 is bad: no context menu") << "right-click"
-                                                                                  << "";
-        QTest::newRow("Tab from bad Text1, then another program right after OK: it stays active")
-            << "Tab"
-            << "after OK";
-        QTest::newRow(
-            "another program while the notice is open, then OK by a call: it stays active")
-            << "Tab"
-            << "while open";
+        const auto row = [](const char *name, const char *action, const char *leave) {
+            QTest::newRow(name) << QString::fromLatin1(action) << QString::fromLatin1(leave);
+        };
+        row("click on Command1 while Text1 is bad", "click", "");
+        row("Tab from bad Text1 into bad Text2", "Tab", "");
+        row("right-click on Text2 while Text1 is bad: no context menu", "right-click", "");
+        row("Tab from bad Text1, then another program right after OK: it stays active", "Tab",
+            "after OK");
+        row("another program while the notice is open, then OK by a call: it stays active", "Tab",
+            "while open");
     }
 
     void realClickAndTabThroughX()
