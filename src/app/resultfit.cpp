@@ -8,7 +8,7 @@
 void koyomix::showResult(QLabel *label, const QString &text)
 {
     QFont font = label->font();
-    font.setStretch(QFont::Unstretched); // a result that fits is drawn whole after a wider one
+    font.setStretch(QFont::Unstretched); // full width again after a condensed result
     const int room = label->contentsRect().width();
     const int width = QFontMetrics(font).horizontalAdvance(text);
     // Qt draws a stretch the font lacks by scaling its glyphs. Rounded down, the stretch leaves
