@@ -355,36 +355,38 @@ private Q_SLOTS:
         // notice that the window manager has not activated yet too (seam).
         const QString x = good + "Text1=x|";
         row("press on Command2 behind the about box: no conversion", x,
-            "dblclick:Label6 { press:Command2 up }", {about}, "Text4|Label4=");
+            "dblclick:Label6 { press:Command2 up }", {about}, "Text4|Text2=03|Label4=");
         row("press behind the about box, its click after OK: no conversion", x,
-            "dblclick:Label6 { press:Command2 }", {about}, "Text4|Label4=");
+            "dblclick:Label6 { press:Command2 }", {about}, "Text4|Text2=03|Label4=");
         row("press behind the about box with x in Text4: Text4 not checked", x + "Text4=x",
-            "dblclick:Label6 { press:Command2 up }", {about}, "Text4|Text4=x|Label4=");
+            "dblclick:Label6 { press:Command2 up }", {about}, "Text4|Text4=x|Text2=03|Label4=");
         row("press on Command1 behind Text1's notice: no second notice", x,
-            "Text1 Tab { press:Command1 up }", {digits}, "Text1|Text1=x|Label4=");
+            "Text1 Tab { press:Command1 up }", {digits}, "Text1|Text1=x|Text2=03|Label4=");
         row("focus on Text5 behind the about box: the focus stays in Text4", x,
-            "dblclick:Label6 { focus:Text5 }", {about}, "Text4|Label4=");
+            "dblclick:Label6 { focus:Text5 }", {about}, "Text4|Text2=03|Label4=");
         row("F1 in Text4 holding x: the about box alone, x kept; the credit line's press behind "
             "it opens no second",
-            x + "Text4=x", "F1 { press:Label6 }", {about}, "Text4|Text4=x|Label4=");
+            x + "Text4=x", "F1 { press:Label6 }", {about}, "Text4|Text4=x|Text2=03|Label4=");
         row("5 set into Text2, focused behind Text1's notice: Text1 again after OK, 5 not taken", x,
             "Text1 Tab { Text2=5 }", {digits, digits}, "Text1|Text1=x|Text2=03|Label4=");
         row("press on Command2 just before the about box, its click behind it: no conversion", x,
-            "press:Command2 dblclick:Label6 { up }", {about}, "Text4|Label4=");
+            "press:Command2 dblclick:Label6 { up }", {about}, "Text4|Text2=03|Label4=");
         row("5 set into Text1 just before the about box, paused behind it: not checked behind it",
-            x, "Text1=5 Text1==5 dblclick:Label6 { paused Text1==5 }", {about}, "Text4|Label4=");
+            x, "Text1=5 Text1==5 dblclick:Label6 { paused Text1==5 }", {about},
+            "Text4|Text2=03|Label4=");
         // A focus move behind a notice, by a key or a call, checks nothing; the focus goes
         // back when it closes. Text5 is bad too: putting the focus back from it checks it not.
         const QString bad = x + "Text4=x|Text5=y";
         row("Tab from x in Text4 while the about box is open", bad, "seam dblclick:Label6 { Tab }",
-            {about}, "Text4|Text4=x|Text5=y|Label4=");
+            {about}, "Text4|Text4=x|Text5=y|Text2=03|Label4=");
         row("a call's focus move from x in Text4 while the about box is open", bad,
-            "seam dblclick:Label6 { focus:Text5 }", {about}, "Text4|Text4=x|Text5=y|Label4=");
+            "seam dblclick:Label6 { focus:Text5 }", {about},
+            "Text4|Text4=x|Text5=y|Text2=03|Label4=");
         row("a call's focus move from x in Text4 just before the about box: checked after OK", bad,
             "seam focus:Text5 dblclick:Label6", {about, ordinalYearDigits},
-            "Text4|Text4=x|Text5=y|Label4=");
+            "Text4|Text4=x|Text5=y|Text2=03|Label4=");
         row("F1 while the about box is open: no second box", bad, "seam dblclick:Label6 { F1 }",
-            {about}, "Text4|Text4=x|Text5=y|Label4=");
+            {about}, "Text4|Text4=x|Text5=y|Text2=03|Label4=");
     }
 
     void sequences()
