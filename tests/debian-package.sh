@@ -1,18 +1,19 @@
 #!/usr/bin/env bash
 # The Debian package, built as a packager builds it, and checked; CI runs these steps.
-usage="usage: tests/debian-package.sh OUT STEP...   with the steps, in the order given:
-  build        installs the build dependencies and builds the committed tree (source and
-               binary), running the tests that need no display
-  rebuild      builds the binary package again, elsewhere and with nocheck (no test built or
-               run), and requires identical .deb files
-  check        lintian on the .changes (the source, the package, its -dbgsym, the .buildinfo),
-               hardening-check, what the package installs and declares, the installed program
-               started on X, and script/bootstrap reading a control file wrap-and-sort rewrapped
-  autopkgtest  debian/tests on this system. It installs the package here, so it runs only
-               as root and with KOYOMIX_DISPOSABLE_SYSTEM=1 in the environment, which says
-               that this system is a throwaway one (script/test-debian's fresh root sets it)"
+# usage: tests/debian-package.sh OUT STEP...   with the steps, in the order given:
+#   build        installs the build dependencies and builds the committed tree (source and
+#                binary), running the tests that need no display
+#   rebuild      builds the binary package again, elsewhere and with nocheck (no test built or
+#                run), and requires identical .deb files
+#   check        lintian on the .changes (the source, the package, its -dbgsym, the .buildinfo),
+#                hardening-check, what the package installs and declares, the installed program
+#                started on X, and script/bootstrap reading a control file wrap-and-sort rewrapped
+#   autopkgtest  debian/tests on this system. It installs the package here, so it runs only
+#                as root and with KOYOMIX_DISPOSABLE_SYSTEM=1 in the environment, which says
+#                that this system is a throwaway one (script/test-debian's fresh root sets it)
 set -euo pipefail
-[ $# -ge 2 ] || { echo "$usage" >&2; exit 2; }
+usage() { sed -n '3,13s/^# //p' "$0" >&2; exit 2; }
+[ $# -ge 2 ] || usage
 out=$(mkdir -p "$1" && cd "$1" && pwd)
 shift
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -151,7 +152,7 @@ for step in "$@"; do
           "KOYOMIX_DISPOSABLE_SYSTEM=1 says that this system is a throwaway one"
       "$top/script/bootstrap" package
       autopkgtest "$out"/first/koyomix_*.deb "$first" -- null ;;
-    *) echo "$usage" >&2; exit 2 ;;
+    *) usage ;;
   esac
   echo "== $step: $((SECONDS - start)) s"
 done

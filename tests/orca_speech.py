@@ -1,15 +1,11 @@
 #!/usr/bin/python3
-"""What a blind user hears: Debian's screen reader Orca driving Koyomix with real keys.
-
-    orca_speech.py KOYOMIX [LOCALE]   (inside with-x11.sh, which gives it a private session bus;
-                                       ja_JP.UTF-8 unless LOCALE is given)
-
-Starts Orca without a speech server (every utterance is then written to its debug file as
-"SPEECH OUTPUT: '...'"), starts the program, and plays the scenario tables below with
-xdotool: keys and clicks, then what Orca must have said and must not have said. One Orca
-session and one window for each table. Exits non-zero naming the first step whose speech
-differs, with everything Orca said in it.
-"""
+# What a blind user hears: Debian's screen reader Orca driving Koyomix with real keys.
+#
+#     orca_speech.py KOYOMIX [LOCALE]   (inside with-x11.sh; ja_JP.UTF-8 unless LOCALE is given)
+#
+# Orca runs without a speech server: every utterance goes to its debug file, read as it arrives.
+# Each table below is played in one Orca session with one window; the run ends at the first
+# step whose speech differs, with everything Orca said in it.
 import builtins
 import locale
 import os
@@ -21,6 +17,8 @@ import sys
 import tempfile
 import time
 
+from desktop_driver import fail, play, poll, settle, start, stop, x11_window
+
 WINDOW = r"^Koyomix Ver\.1\.0$"
 # Orca and the program run in the locale given (Japanese, as for Koyomix's users, unless told),
 # whatever this machine's; the Orca process started below inherits it.
@@ -30,8 +28,8 @@ if sys.argv[1] != "--orca":
 
 
 def spoken_role(value):
-    """The name Orca speaks for an AT-SPI role, found by the role's number: the role's own name
-    changes between releases ("push button", later "button"), its number does not."""
+    # The name Orca speaks for an AT-SPI role, found by the role's number: the role's own name
+    # changes between releases ("push button", later "button"), its number does not.
     import gi
     gi.require_version("Atk", "1.0")
     gi.require_version("Atspi", "2.0")
@@ -42,7 +40,7 @@ def spoken_role(value):
 try:
     locale.setlocale(locale.LC_ALL, os.environ["LC_ALL"])
 except locale.Error:
-    raise SystemExit(f"FAIL: no {os.environ['LC_ALL']} locale here; script/bootstrap generates it")
+    fail(f"no {os.environ['LC_ALL']} locale here; script/bootstrap generates it")
 TEXT, ALERT, NOTIFICATION = (spoken_role(v) for v in (61, 2, 101))  # text, alert, notification
 
 # Client-area points of the two buttons and of two fields (pixels, from form1.ui).
@@ -51,7 +49,7 @@ POINTS = {"Command2": (168, 20), "Command1": (168, 68), "Text1": (20, 64), "Text
 
 
 def run_orca_without_speech(debug_file):
-    """Orca itself, with its speech server replaced by nothing: it never waits on audio."""
+    # Orca itself, with its speech server replaced by nothing: it never waits on audio.
     # In the order /usr/bin/orca imports them: Orca 48's speech module, imported first,
     # is part of an import cycle that fails.
     import orca.script_manager  # noqa: F401
@@ -71,11 +69,13 @@ def run_orca_without_speech(debug_file):
     runpy.run_path("/usr/bin/orca", run_name="__main__")
 
 
+# The utterances in Orca's debug file, read as they arrive.
 class Speech:
-    """The utterances in Orca's debug file, read as they arrive."""
-
     START = re.compile(r"SPEECH OUTPUT: '(.*)$")
-    END = re.compile(r"(.*?)' ?(\{|$)", re.S)
+    # The closing quote ends the line or comes before the voice: Orca 43 writes
+    # "'2001/03/11.'{'established': False}", "'1 ' {...}" and "'A' voice=uppercase{...}",
+    # Orca 48 "'2001' [{...}]".
+    END = re.compile(r"(.*?)' ?(voice=\w+ ?)?(\{|\[\{|$)", re.S)
 
     def __init__(self, path):
         self.path = path
@@ -96,98 +96,52 @@ class Speech:
                 self._open += "\n" + line.strip()
             if self._open is not None and (m := self.END.match(self._open)):
                 self._open = None
-                # "'2001/03/11.'{'established': False}" and "'1 ' {...}": the text alone, its
-                # line breaks as blanks.
+                # The text alone, its line breaks as blanks.
                 self.heard.append(" ".join(m.group(1).split()).rstrip(" ."))
         return self.heard
 
     def wait(self, predicate, timeout):
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            if predicate(self.poll()):
-                return True
-            time.sleep(0.1)
-        return False
+        return poll(lambda: predicate(self.poll()), timeout)
 
-    def settle(self, quiet=1.0, timeout=15):
-        """Waits until Orca has said nothing new for `quiet` seconds."""
-        deadline = time.monotonic() + timeout
-        count, since = len(self.poll()), time.monotonic()
-        while time.monotonic() < deadline:
-            time.sleep(0.1)
-            if len(self.poll()) != count:
-                count, since = len(self.heard), time.monotonic()
-            elif time.monotonic() - since >= quiet:
-                return
-
-
-def xdotool(*args):
-    subprocess.run(["xdotool", *args], check=True)
+    def settle(self):
+        # Waits until Orca has said nothing new for a second.
+        settle(lambda: len(self.poll()))
 
 
 class Session:
     def __init__(self, program, workdir):
-        self.log = os.path.join(workdir, "orca-debug.log")
-        prefs = os.path.join(workdir, "prefs")
-        os.makedirs(prefs, exist_ok=True)
+        self.log, prefs = os.path.join(workdir, "orca-debug.log"), os.path.join(workdir, "prefs")
+        os.makedirs(prefs)
         open(self.log, "w").close()
         self.speech = Speech(self.log)
-        self.orca = subprocess.Popen(
-            ["/usr/bin/python3", os.path.abspath(__file__), "--orca", "-u", prefs,
-             "--debug-file", self.log],
-            stdout=subprocess.DEVNULL)
+        self.orca = start(["/usr/bin/python3", os.path.abspath(__file__), "--orca", "-u", prefs,
+                           "--debug-file", self.log],
+                          stdout=subprocess.DEVNULL)
         # Its first utterance is its greeting, in whatever words the release has for it.
         if not self.speech.wait(lambda h: h, 30):
-            raise SystemExit("FAIL: Orca did not start")
-        env = dict(os.environ, TZ="UTC")
-        env.pop("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", None)  # Orca turns it on, as on a desktop
-        self.app = subprocess.Popen([program], env=env)
-        self.window = subprocess.run(
-            ["xdotool", "search", "--sync", "--onlyvisible", "--name", WINDOW],
-            check=True, capture_output=True, text=True, timeout=30).stdout.split()[0]
+            fail("Orca did not start")
+        # Orca turns the program's accessibility on, as on a desktop.
+        self.app = start([program], TZ="UTC", QT_LINUX_ACCESSIBILITY_ALWAYS_ON=None)
+        self.window = x11_window(WINDOW)
         if not self.speech.wait(lambda h: f"通日の年 {TEXT}" in h, 30):
-            raise SystemExit(f"FAIL: Orca never announced the start-up field: {self.speech.heard!r}")
+            fail(f"Orca never announced the start-up field: {self.speech.heard!r}")
         self.speech.settle()
 
-    def close(self):
-        for p in (self.app, self.orca):
-            p.terminate()
-        for p in (self.app, self.orca):
-            try:
-                p.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                p.kill()
-
-    def do(self, action):
+    def step(self, name, action, expect, forbid=()):
+        # Plays `action`; Orca must then say every text of `expect` in this order, each at the
+        # start of an utterance, and nothing that matches a pattern of `forbid`.
+        first = len(self.speech.poll())
         for word in action.split():
-            verb, _, arg = word.partition(":")
-            if verb == "type":
-                xdotool("type", "--delay", "60", arg)
-            elif verb == "move":
-                x, y = POINTS[arg]
-                xdotool("mousemove", "--window", self.window, str(x), str(y))
-            elif verb in ("click", "dblclick"):
-                x, y = POINTS[arg]
-                xdotool("mousemove", "--window", self.window, str(x), str(y), "click",
-                        "--repeat", "2" if verb == "dblclick" else "1", "--delay", "80", "1")
-            else:
-                xdotool("key", "--delay", "60", verb)
+            play(word, self.window, POINTS)
             time.sleep(0.25)
-
-    def step(self, name, action, expect, forbid=(), wait_for=None):
-        """Plays `action`; Orca must then say every text of `expect` in this order, each at the
-        start of an utterance, and nothing that matches a pattern of `forbid`."""
-        start = len(self.speech.poll())
-        self.do(action)
-        said = lambda: " ".join(self.speech.poll()[start:])
+        said = lambda: " ".join(self.speech.poll()[first:])
         pattern = ".*".join("(?:^| )" + re.escape(e) for e in expect)
         self.speech.wait(lambda _: re.search(pattern, said()), 10)
         self.speech.settle()
         heard = said()
         bad = [f for f in forbid if re.search(f, heard)]
         if not re.search(pattern, heard) or bad:
-            raise SystemExit(f"FAIL: {name}: Orca said {heard!r}; "
-                             f"expected {expect!r} in order, none of {forbid!r}")
+            fail(f"{name}: Orca said {heard!r}; expected {expect!r} in order, none of {forbid!r}")
         print(f"ok: {name}: {heard!r}", flush=True)
 
 
@@ -250,9 +204,9 @@ CALENDAR_ROW = [
 
 
 def in_own_pid_namespace():
-    """Orca refuses to start while another Orca of the same user runs (it asks pgrep): on a
-    screen-reader user's desktop, or beside another test. In a PID namespace of its own, this
-    test's Orca sees no other."""
+    # Orca refuses to start while another Orca of the same user runs (it asks pgrep): on a
+    # screen-reader user's desktop, or beside another test. In a PID namespace of its own, this
+    # test's Orca sees no other.
     if os.environ.get("ORCA_TEST_OWN_PIDS"):
         return
     os.environ["ORCA_TEST_OWN_PIDS"] = "1"
@@ -278,7 +232,7 @@ def main():
             for row in table:
                 session.step(*row)
         finally:
-            session.close()
+            stop(session.app, session.orca)
             if os.environ.get("KEEP_ORCA_LOG"):
                 shutil.copy(session.log, f"{os.environ['KEEP_ORCA_LOG']}-{name[:3]}.log")
             shutil.rmtree(workdir, ignore_errors=True)

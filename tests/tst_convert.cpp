@@ -1,3 +1,5 @@
+// The handlers Form1 runs on a real window: the five check members and the lost-focus
+// handlers with the notice seam, and the two buttons.
 #include "noticetexts.h"
 #include "windowprobe.h"
 
@@ -13,15 +15,37 @@ constexpr qint16 kRetBefore = 42;
 // The fields and the two result labels of each button's row, by the button's number.
 const QStringList fieldsOf[] = {{}, {"Text1", "Text2", "Text3"}, {"Text4", "Text5"}};
 const QStringList labelsOf[] = {{}, {"Label1", "Label2"}, {"Label4", "Label5"}};
+const QStringList fieldNames{"Text1", "Text2", "Text3", "Text4", "Text5"};
+
+// A check member, the lost-focus handler that calls it, and the field both write.
+struct Member
+{
+    qint16 (Form1::*check)(const QString &);
+    void (Form1::*lostFocus)();
+    const char *field;
+};
+const QHash<QString, Member> members{
+    {"chkYYYY", {&Form1::chkYYYY, &Form1::Text1_LostFocus, "Text1"}},
+    {"chkMM", {&Form1::chkMM, &Form1::Text2_LostFocus, "Text2"}},
+    {"chkDD", {&Form1::chkDD, &Form1::Text3_LostFocus, "Text3"}},
+    {"chkYYYY2", {&Form1::chkYYYY2, &Form1::Text4_LostFocus, "Text4"}},
+    {"chkDDD", {&Form1::chkDDD, &Form1::Text5_LostFocus, "Text5"}}};
+
+// A member, the text it gets (or the field holds), the field's text after it, the notice.
+void memberRow(const char *name, const char *member, const char *text, const char *after,
+               const QString &notice = {})
+{
+    QTest::newRow(name) << member << text << after << notice;
+}
 
 } // namespace
 
-// One click of a button on a real, active Form1. Every effect is logged in the order it
-// happens, each with RET, the focus and both result captions at that moment.
 class TestConvert : public QObject
 {
     Q_OBJECT
 
+    // One click of a button on a real, active Form1. Every effect is logged in the order it
+    // happens, each with RET, the focus and both result captions at that moment.
     void click(int button)
     {
         QFETCH(QStringList, texts);
@@ -180,7 +204,7 @@ private Q_SLOTS:
             return QStringList{get<QLabel>(form, labelsOf[which][0])->text(),
                                get<QLabel>(form, labelsOf[which][1])->text()};
         };
-        const auto numbers = [](const QStringList &texts) {
+        const auto numbers = [](const QStringList &texts) { // "005" and "5" are the same day
             QList<int> all;
             for (const QString &text : texts)
                 all << text.toInt();
@@ -211,6 +235,83 @@ private Q_SLOTS:
                      qPrintable(what + QStringLiteral(", back ") + back.join(u' ')));
         }
         QTEST(converted, "converted");
+    }
+
+    void membersWriteOnlyTheirFieldOrRaiseOneNotice_data()
+    {
+        QTest::addColumn<QString>("member");
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<QString>("written"); // empty when rejected
+        QTest::addColumn<QString>("notice");
+        memberRow("chkYYYY writes Text1", "chkYYYY", "7", "2007");
+        memberRow("chkMM writes Text2", "chkMM", "3", "03");
+        memberRow("chkDD writes Text3", "chkDD", "31", "31");
+        memberRow("chkYYYY2 writes Text4", "chkYYYY2", "99", "2099");
+        memberRow("chkDDD writes Text5", "chkDDD", "60", "060");
+        memberRow("chkYYYY2 letters: doubled を", "chkYYYY2", "ab", "", ordinalYearDigits);
+        memberRow("chkYYYY2 +5: single を", "chkYYYY2", "+5", "", digits);
+        memberRow("chkDDD letters: single を", "chkDDD", "ab", "", digits);
+        memberRow("chkMM 13", "chkMM", "13", "", monthRange);
+    }
+    void membersWriteOnlyTheirFieldOrRaiseOneNotice()
+    {
+        QFETCH(QString, member);
+        QFETCH(QString, argument);
+        QFETCH(QString, written);
+        ShownWindow form(ShownWindow::RecordedNotices, kAnswer);
+        QVERIFY(form.load({}, nullptr));
+        const Member m = members.value(member);
+        for (const QString &name : fieldNames)
+            get<QLineEdit>(form, name)->setText(QStringLiteral("x"));
+        QCOMPARE((form.*m.check)(argument), written.isEmpty() ? 1 : 0);
+        QStringList texts, expected(fieldNames.size(), QStringLiteral("x"));
+        if (!written.isEmpty())
+            expected[fieldNames.indexOf(m.field)] = written;
+        for (const QString &name : fieldNames)
+            texts << get<QLineEdit>(form, name)->text();
+        QCOMPARE(texts, expected);
+        QCOMPARE(form.notices.size(), written.isEmpty() ? 1 : 0);
+        // Not the OK code: RET must hold what the notice returned.
+        QCOMPARE(form.RET(), written.isEmpty() ? kAnswer : 0);
+        if (written.isEmpty()) {
+            QTEST(form.notices[0].text, "notice");
+            QCOMPARE(form.notices[0].style, 0);
+            QCOMPARE(form.notices[0].title, QStringLiteral("Koyomix"));
+        }
+    }
+
+    void lostFocusHandlers_data()
+    {
+        QTest::addColumn<QString>("member");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<QString>("notice");
+        memberRow("empty year: no check", "chkYYYY", "", "");
+        memberRow("spaces around year vanish", "chkYYYY", " 7\u3000", "2007");
+        memberRow("accepted year written again", "chkYYYY", "2001", "2001");
+        memberRow("month of spaces keeps them", "chkMM", "  ", "  ", digits);
+        memberRow("ordinal year of spaces: doubled を", "chkYYYY2", " \u3000 ", " \u3000 ",
+                  ordinalYearDigits);
+        memberRow("rejected day keeps its spaces", "chkDD", " 0", " 0", dayRange);
+        memberRow("spaces around day of year vanish", "chkDDD", " 5 ", "005");
+    }
+    void lostFocusHandlers()
+    {
+        QFETCH(QString, member);
+        QFETCH(QString, typed);
+        QFETCH(QString, notice);
+        ShownWindow form(ShownWindow::RecordedNotices, kAnswer);
+        QVERIFY(form.load({}, nullptr));
+        const Member m = members.value(member);
+        get<QLineEdit>(form, m.field)->setText(typed);
+        get<QLineEdit>(form, m.field == QLatin1String("Text1") ? "Text2" : "Text1")->setFocus();
+        (form.*m.lostFocus)();
+        QTEST(get<QLineEdit>(form, m.field)->text(), "after");
+        QCOMPARE(form.notices.size(), notice.isEmpty() ? 0 : 1);
+        if (!notice.isEmpty()) {
+            QCOMPARE(form.notices[0].text, notice);
+            QCOMPARE(form.focusWidget(), get<QLineEdit>(form, m.field));
+        }
     }
 };
 

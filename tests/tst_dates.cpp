@@ -1,6 +1,7 @@
 #include "convert/conversion.h"
 #include "dates/serialdate.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace std::chrono;
@@ -141,6 +142,7 @@ private Q_SLOTS:
     void sweepWholeRange()
     {
         const QString weekdays = QStringLiteral("日月火水木金土");
+        const QRegularExpression eraText(QStringLiteral("^(\\D+)(\\d+)年\\d+月\\d+日 \\((.)\\)$"));
         QString prevEra;
         int prevEraYear = 0, prevDayNumber = 0, prevWeekday = -1, count = 0;
         for (SerialDate d = ymd(1900, 1, 1); d <= ymd(2999, 12, 31); d += days{1}, ++count) {
@@ -156,15 +158,11 @@ private Q_SLOTS:
             const int dayNumber = ordinal.first.mid(5).toInt();
             QCOMPARE(dayNumber, newYear ? 1 : prevDayNumber + 1);
 
-            // "<era name><era year>年m月d日 (<weekday>)"
-            const QString &era = ordinal.second;
-            qsizetype nameEnd = 0;
-            while (nameEnd < era.size() && !(era[nameEnd] >= u'0' && era[nameEnd] <= u'9'))
-                ++nameEnd;
-            const QString eraName = era.left(nameEnd);
-            const int eraYear = era.mid(nameEnd, era.indexOf(u'年') - nameEnd).toInt();
-            const int weekday = weekdays.indexOf(era.at(era.size() - 2));
-            QVERIFY2(!eraName.isEmpty() && weekday >= 0 && era.endsWith(u')'), qPrintable(era));
+            const QRegularExpressionMatch era = eraText.match(ordinal.second);
+            const QString eraName = era.captured(1);
+            const int eraYear = era.captured(2).toInt(),
+                      weekday = weekdays.indexOf(era.captured(3));
+            QVERIFY2(era.hasMatch() && weekday >= 0, qPrintable(ordinal.second));
             if (count > 0) {
                 QCOMPARE(weekday, (prevWeekday + 1) % 7);
                 QCOMPARE(eraYear, eraName != prevEra ? 1 : prevEraYear + (newYear ? 1 : 0));

@@ -9,6 +9,11 @@
 
 using namespace windowprobe;
 
+// Each screen's density as Qt's own scaling gives it, set before the application starts: the
+// offscreen platform's "dpr" reaches no window from Qt 6.6 on, where a window asks its platform
+// window, not its screen.
+static const bool scaled = qputenv("QT_SCREEN_SCALE_FACTORS", "2x=2;1x=1");
+
 class TestHiDpi : public QObject
 {
     Q_OBJECT
@@ -39,7 +44,7 @@ private Q_SLOTS:
                     return s;
             return static_cast<QScreen *>(nullptr);
         };
-        QVERIFY(screen(QStringLiteral("1x")) && screen(QStringLiteral("2x")));
+        QVERIFY(scaled && screen(QStringLiteral("1x")) && screen(QStringLiteral("2x")));
         Form1 form;
         form.setScreen(screen(startOn));
         form.move(screen(startOn)->geometry().topLeft());
@@ -86,13 +91,5 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char **argv)
-{
-    // Each screen's density as Qt's own scaling gives it: the offscreen platform's "dpr" reaches
-    // no window from Qt 6.6 on, where a window asks its platform window, not its screen.
-    qputenv("QT_SCREEN_SCALE_FACTORS", "2x=2;1x=1");
-    QApplication app(argc, argv);
-    TestHiDpi test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(TestHiDpi)
 #include "tst_hidpi.moc"

@@ -13,26 +13,10 @@ if [ -z "${KOYOMIX_SESSION_BUS:-}" ]; then
   exec env KOYOMIX_SESSION_BUS=1 dbus-run-session -- "$0" "$desktop" "$@"
 fi
 skip() { echo "with-wayland: $*; skipped" >&2; exit 77; }
-runtime=$(mktemp -d)
+. "$(dirname "$0")/session.sh"
 log=$runtime/compositor.log
-pids=()
-# Each is stopped, last started first. Headless mutter sometimes spins on its way out (3 of 30
-# runs) and would hold the test until its timeout: what is still there after 5 s is killed.
-cleanup() {
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-    kill "${pids[i]}" 2>/dev/null || continue
-    for _ in $(seq 1 100); do
-      grep -qs '^State:\s*[^Z]' "/proc/${pids[i]}/status" || break
-      sleep 0.05
-    done
-    kill -KILL "${pids[i]}" 2>/dev/null || true
-    wait "${pids[i]}" 2>/dev/null || true
-  done
-  rm -rf "$runtime"
-}
-trap cleanup EXIT
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM QT_WAYLAND_DECORATION XAUTHORITY
-export XDG_RUNTIME_DIR=$runtime XDG_SESSION_TYPE=wayland KOYOMIX_COMPOSITOR_LOG=$log
+export XDG_SESSION_TYPE=wayland KOYOMIX_COMPOSITOR_LOG=$log
 socket=koyomix-wayland
 # Xwayland needs the X11 socket directory, which a fresh /tmp lacks; mutter 48 does not even
 # start without it.
@@ -44,13 +28,10 @@ case $desktop in
       command -v $tool >/dev/null || skip "$tool is not installed"
     done
     # Pointer motion reaches mutter only through a screen-cast stream, which needs PipeWire.
-    pipewire >"$runtime/pipewire.log" 2>&1 &
-    pids+=($!)
-    for _ in $(seq 1 100); do [ -S "$runtime/pipewire-0" ] && break; sleep 0.05; done
-    wireplumber >"$runtime/wireplumber.log" 2>&1 &
-    pids+=($!)
-    mutter --headless --wayland --virtual-monitor 1024x768 --wayland-display $socket >"$log" 2>&1 &
-    pids+=($!)
+    started "$runtime/pipewire.log" pipewire
+    wait_until 100 test -S "$runtime/pipewire-0" || true
+    started "$runtime/wireplumber.log" wireplumber
+    started "$log" mutter --headless --wayland --virtual-monitor 1024x768 --wayland-display $socket
     ;;
   plasma)
     export XDG_CURRENT_DESKTOP=KDE KWIN_WAYLAND_NO_PERMISSION_CHECKS=1
@@ -66,31 +47,29 @@ case $desktop in
     printf '#!/bin/sh\necho "$DISPLAY $XAUTHORITY" >%s\n' "$runtime/x11" \
       >"$runtime/tell-x11"
     chmod +x "$runtime/tell-x11"
-    "$kwin" --virtual --no-lockscreen --xwayland --width 1024 --height 768 --socket $socket \
-      "$runtime/tell-x11" >"$log" 2>&1 &
-    pids+=($!)
+    started "$log" "$kwin" --virtual --no-lockscreen --xwayland --width 1024 --height 768 \
+      --socket $socket "$runtime/tell-x11"
     ;;
   *) echo "usage: with-wayland.sh gnome|plasma COMMAND..." >&2; exit 2 ;;
 esac
-for _ in $(seq 1 600); do [ -S "$runtime/$socket" ] && break; sleep 0.05; done
-[ -S "$runtime/$socket" ] || skip "the compositor did not start: $(tail -n 5 "$log")"
+wait_until 600 test -S "$runtime/$socket" || skip "the compositor did not start: $(tail -n 5 "$log")"
 export WAYLAND_DISPLAY=$socket
 if [ "$desktop" = plasma ]; then
-  for _ in $(seq 1 200); do [ -s "$runtime/x11" ] && break; sleep 0.05; done
+  wait_until 200 test -s "$runtime/x11" || true
   read -r number auth <"$runtime/x11" || true
   [ -z "${number:-}" ] || export DISPLAY=$number
   [ -z "${auth:-}" ] || export XAUTHORITY=$auth
 fi
 # mutter names its Xwayland display in its log, with the Xauthority file beside the socket.
 if [ "$desktop" = gnome ]; then
-  for _ in $(seq 1 200); do grep -q 'public X11 display' "$log" && break; sleep 0.05; done
+  wait_until 200 grep -q 'public X11 display' "$log" || true
   number=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$log" | head -n1)
   [ -z "$number" ] || export DISPLAY=$number
   auth=$(ls "$runtime"/.mutter-Xwaylandauth.* 2>/dev/null | head -n1)
   [ -z "$auth" ] || export XAUTHORITY=$auth
 fi
-set +e
+# What gnome-session and Plasma's start-up hand the session bus, so that the services it starts
+# (the desktop portal, which gives Qt's GNOME-style title bar its buttons) find the session.
+dbus-update-activation-environment XDG_RUNTIME_DIR WAYLAND_DISPLAY XDG_CURRENT_DESKTOP \
+  XDG_SESSION_TYPE ${DISPLAY:+DISPLAY} ${XAUTHORITY:+XAUTHORITY}
 "$@"
-status=$?
-set -e
-exit $status

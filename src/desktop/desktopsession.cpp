@@ -90,14 +90,11 @@ void koyomix::chooseInputMethod()
     // composition. So only the modules that ask the field are kept, in the user's order, and
     // compose (dead keys, no IME) stands in for the rest. Qt 6.8 reads the list QT_IM_MODULES
     // before QT_IM_MODULE; Qt 6.4 reads only the latter.
-    const QByteArray list = qgetenv("QT_IM_MODULES");
-    const QByteArray named = list.isEmpty() ? qgetenv("QT_IM_MODULE") : list;
+    const QByteArray named = qgetenv(isSet("QT_IM_MODULES") ? "QT_IM_MODULES" : "QT_IM_MODULE");
     QByteArrayList kept;
-    for (const QByteArray &module : named.split(';')) {
-        if (const QByteArray m = module.trimmed().toLower();
-            (m == "ibus" || m == "fcitx" || m == "fcitx5") && !kept.contains(m))
-            kept.append(m);
-    }
+    for (const QByteArray &module : named.toLower().split(';'))
+        if (module == "ibus" || module == "fcitx" || module == "fcitx5")
+            kept.append(module);
     kept.append("compose");
     qputenv("QT_IM_MODULE", kept.first());
     qputenv("QT_IM_MODULES", kept.join(';'));
