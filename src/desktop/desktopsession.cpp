@@ -41,11 +41,6 @@ public:
                 isFixed(w) && (w->windowState() & sized))
                 w->setWindowState(w->windowState() & ~sized);
             break;
-        case QEvent::Resize:
-            // KWin 6 gives a window it has made fullscreen back taller than its size limits.
-            if (isFixed(w) && w->size() != w->minimumSize())
-                w->resize(w->minimumSize());
-            break;
         case QEvent::WindowActivate:
             // A click on a window behind its notice activates it, as Wayland knows no modal
             // windows; Qt's X11 platform hands such an activation on to the notice, and so does
