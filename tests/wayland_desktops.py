@@ -6,7 +6,7 @@
 #   - the platform and title bar Koyomix chose for this desktop (or, with a second argument, the
 #     user's own QT_QPA_PLATFORM: xcb is followed through Xwayland, wayland natively);
 #   - the window stays 374x101 after a double-click on its title bar and the desktop's maximise
-#     shortcut, and on Plasma set back when KWin makes it fullscreen;
+#     shortcut;
 #   - a notice opens centred over the window, and after a click on the window behind it, Return
 #     still answers it; then the window is active with the focus back in the field;
 #   - a click on the title bar's close button ends the program;
@@ -24,9 +24,7 @@ from desktop_driver import (TEXT, FakeInput, RemoteDesktop, User, active, fail, 
 
 # Where the windows are: the compositor says it only to itself. KWin prints it from a script;
 # mutter frames an X11 window, whose frame the X server knows.
-def kwin_windows(also=""):
-    # Each normal window and dialog by its caption: x, y, width, height, active, fullscreen.
-    # `also` is a script statement run first on each window `w`.
+def kwin_windows():
     log = os.environ["KOYOMIX_COMPOSITOR_LOG"]
     marker = f"KOYOMIX{time.monotonic_ns()}"
     with tempfile.NamedTemporaryFile("w", suffix=".js", delete=False) as script:
@@ -34,10 +32,8 @@ def kwin_windows(also=""):
 var list = workspace.windowList ? workspace.windowList() : workspace.clientList();
 for (var i = 0; i < list.length; ++i) {{
     var w = list[i], g = w.frameGeometry;
-    {also}
     if (w.normalWindow || w.dialog)
-        print("{marker} " + [g.x, g.y, g.width, g.height, w.active ? 1 : 0, w.fullScreen ? 1 : 0]
-              .join(" ") + " " + w.caption);
+        print("{marker} " + [g.x, g.y, g.width, g.height, w.active ? 1 : 0].join(" ") + " " + w.caption);
 }}
 print("{marker} end");
 """)
@@ -57,8 +53,8 @@ print("{marker} end");
     found = {}
     for line in open(log, errors="replace"):
         if marker in line and not line.rstrip().endswith(" end"):
-            fields = line.split(marker, 1)[1].split(" ", 7)
-            found[fields[7].strip()] = tuple(int(float(v)) for v in fields[1:7])
+            fields = line.split(marker, 1)[1].split(" ", 6)
+            found[fields[6].strip()] = tuple(int(float(v)) for v in fields[1:6])
     return found
 
 
@@ -193,11 +189,6 @@ def run(koyomix, user, desktop, log):
     wait_for(f"the window at its size after a double-click on its title bar and "
              f"{'+'.join(shortcut)}", lambda: answered() and size() == (374, 101)
              and windows()[frame.name][2:] == (w, h))
-    if desktop != "GNOME" and not on_x11:
-        # KWin's window menu makes any window fullscreen, a fixed one too.
-        kwin_windows(f'if (w.caption == "{frame.name}") w.fullScreen = true;')
-        wait_for("the window set back from fullscreen",
-                 lambda: not kwin_windows()[frame.name][5])
 
     # A notice over its window, answering Return after a click behind it.
     user.keys("Tab")
