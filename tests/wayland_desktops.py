@@ -6,7 +6,7 @@
 #   - the platform and title bar Koyomix chose for this desktop (or, with a second argument, the
 #     user's own QT_QPA_PLATFORM: xcb is followed through Xwayland, wayland natively);
 #   - the window stays 374x101 after a double-click on its title bar and the desktop's maximise
-#     shortcut;
+#     shortcut, and on Plasma set back when KWin makes it fullscreen;
 #   - a notice opens centred over the window, and after a click on the window behind it, Return
 #     still answers it; then the window is active with the focus back in the field;
 #   - a click on the title bar's close button ends the program;
@@ -24,7 +24,9 @@ from desktop_driver import (TEXT, FakeInput, RemoteDesktop, User, active, fail, 
 
 # Where the windows are: the compositor says it only to itself. KWin prints it from a script;
 # mutter frames an X11 window, whose frame the X server knows.
-def kwin_windows():
+def kwin_windows(also=""):
+    # Each normal window and dialog by its caption: x, y, width, height, active, fullscreen.
+    # `also` is a script statement run first on each window `w`.
     log = os.environ["KOYOMIX_COMPOSITOR_LOG"]
     marker = f"KOYOMIX{time.monotonic_ns()}"
     with tempfile.NamedTemporaryFile("w", suffix=".js", delete=False) as script:
@@ -32,8 +34,10 @@ def kwin_windows():
 var list = workspace.windowList ? workspace.windowList() : workspace.clientList();
 for (var i = 0; i < list.length; ++i) {{
     var w = list[i], g = w.frameGeometry;
+    {also}
     if (w.normalWindow || w.dialog)
-        print("{marker} " + [g.x, g.y, g.width, g.height, w.active ? 1 : 0].join(" ") + " " + w.caption);
+        print("{marker} " + [g.x, g.y, g.width, g.height, w.active ? 1 : 0, w.fullScreen ? 1 : 0]
+              .join(" ") + " " + w.caption);
 }}
 print("{marker} end");
 """)
@@ -53,8 +57,8 @@ print("{marker} end");
     found = {}
     for line in open(log, errors="replace"):
         if marker in line and not line.rstrip().endswith(" end"):
-            fields = line.split(marker, 1)[1].split(" ", 6)
-            found[fields[6].strip()] = tuple(int(float(v)) for v in fields[1:6])
+            fields = line.split(marker, 1)[1].split(" ", 7)
+            found[fields[7].strip()] = tuple(int(float(v)) for v in fields[1:7])
     return found
 
 
@@ -168,6 +172,7 @@ def run(koyomix, user, desktop, log):
     if size() != (374, 101):
         fail(f"the window opened at {size()}, not 374x101")
     x, y, w, h = wait_for("the window's place", lambda: windows().get(frame.name))
+    bar = h - 101  # the title bar, whose height no state change alters
     year = one(frame, "field 通日の年", lambda n: n.name == "通日の年" and role(n) == TEXT)
     focus(year)
     user.click(x + w // 2, y + (h - 101) // 2, times=2)
@@ -189,6 +194,11 @@ def run(koyomix, user, desktop, log):
     wait_for(f"the window at its size after a double-click on its title bar and "
              f"{'+'.join(shortcut)}", lambda: answered() and size() == (374, 101)
              and windows()[frame.name][2:] == (w, h))
+    if desktop != "GNOME" and not on_x11:
+        # KWin's window menu makes any window fullscreen, a fixed one too.
+        kwin_windows(f'if (w.caption == "{frame.name}") w.fullScreen = true;')
+        wait_for("the window set back from fullscreen",
+                 lambda: not kwin_windows()[frame.name][5])
 
     # A notice over its window, answering Return after a click behind it.
     user.keys("Tab")
@@ -219,8 +229,7 @@ def run(koyomix, user, desktop, log):
 
     # The title bar's close button, at its right end, ends the program as on the desktop's own
     # windows (Qt's GNOME-style title bar draws it only with the portal's button layout).
-    x, y, w, h = windows()[frame.name]
-    bar = h - 101
+    x, y, w, _ = windows()[frame.name]
     user.click(x + w - bar // 2, y + bar // 2)
     wait_for("the program ended by a click on its title bar's close button",
              lambda: koyomix.poll() is not None)
