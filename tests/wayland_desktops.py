@@ -195,10 +195,12 @@ def run(koyomix, user, desktop, log):
              f"{'+'.join(shortcut)}", lambda: answered() and size() == (374, 101)
              and windows()[frame.name][2:] == (w, h))
     if desktop != "GNOME" and not on_x11:
-        # KWin's window menu makes any window fullscreen, a fixed one too.
+        # KWin's window menu makes any window fullscreen, a fixed one too: Koyomix asks it back.
+        start = os.path.getsize(log)
         kwin_windows(f'if (w.caption == "{frame.name}") w.fullScreen = true;')
-        wait_for("the window set back from fullscreen",
-                 lambda: not kwin_windows()[frame.name][5])
+        back = lambda place: not place[5] and place[2] == w
+        wait_for("the window set back from fullscreen", lambda: b".unset_fullscreen(" in open(
+            log, "rb").read()[start:] and back(kwin_windows()[frame.name]))
 
     # A notice over its window, answering Return after a click behind it.
     user.keys("Tab")
