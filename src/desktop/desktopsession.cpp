@@ -86,13 +86,14 @@ void koyomix::chooseInputMethod()
     // compose (dead keys, no IME) stands in for the rest. Qt 6.8 reads the list QT_IM_MODULES
     // before QT_IM_MODULE; Qt 6.4 reads only the latter.
     const QByteArray named = qgetenv(isSet("QT_IM_MODULES") ? "QT_IM_MODULES" : "QT_IM_MODULE");
-    QByteArrayList kept;
+    // Appended to one text, not a list, whose growth would bring in an unchecked memmove.
+    QByteArray kept;
     for (const QByteArray &module : named.toLower().split(';'))
         if (module == "ibus" || module == "fcitx" || module == "fcitx5")
-            kept.append(module);
-    kept.append("compose");
-    qputenv("QT_IM_MODULE", kept.first());
-    qputenv("QT_IM_MODULES", kept.join(';'));
+            kept += module + ';';
+    kept += "compose";
+    qputenv("QT_IM_MODULE", kept.split(';').constFirst());
+    qputenv("QT_IM_MODULES", kept);
 }
 
 void koyomix::keepWindowsInPlace(QApplication &app)
