@@ -77,13 +77,12 @@ public:
         Form_Load();
         if (!QTest::qWaitForWindowActive(this, windowManagerTimeout))
             return false;
-        if (!focus) {
-            if (QWidget *w = QApplication::focusWidget())
-                w->clearFocus();
-            return true;
-        }
-        get(*this, focus)->setFocus();
-        return QTest::qWaitFor([&] { return QApplication::focusWidget() == get(*this, focus); },
+        QWidget *const target = focus ? get(*this, focus) : nullptr;
+        if (target)
+            target->setFocus();
+        else if (QWidget *w = QApplication::focusWidget())
+            w->clearFocus();
+        return QTest::qWaitFor([&] { return QApplication::focusWidget() == target; },
                                windowManagerTimeout);
     }
 };
@@ -123,9 +122,8 @@ inline bool drawsWithoutBoxes(const QString &text, const QFont &font)
     layout.endLayout();
     const QList<QGlyphRun> runs = layout.glyphRuns();
     for (const QGlyphRun &run : runs)
-        for (const quint32 glyph : run.glyphIndexes())
-            if (glyph == 0)
-                return false;
+        if (run.glyphIndexes().contains(0))
+            return false;
     return !runs.isEmpty();
 }
 
