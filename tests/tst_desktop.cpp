@@ -72,16 +72,16 @@ private Q_SLOTS:
             return;
         auto *edit = static_cast<QLineEdit *>(widget);
         edit->setText(QStringLiteral("12"));
-        // The question Qt asks the focus object before it lets the platform's input context (the
-        // IME) take the keys, alone and, still answering the rest, with other things.
-        for (const auto queries :
-             {Qt::InputMethodQueries(Qt::ImEnabled), Qt::ImEnabled | Qt::ImSurroundingText}) {
-            QInputMethodQueryEvent query(queries);
-            QApplication::sendEvent(QGuiApplication::focusObject(), &query);
-            QCOMPARE(query.value(Qt::ImEnabled).toBool(), false);
-            QCOMPARE(query.value(Qt::ImSurroundingText).toString(),
-                     queries & Qt::ImSurroundingText ? QStringLiteral("12") : QString());
-        }
+        // The question Qt asks the focus object before it lets the platform's input
+        // context (the IME) take the keys.
+        QInputMethodQueryEvent enabled(Qt::ImEnabled);
+        QApplication::sendEvent(QGuiApplication::focusObject(), &enabled);
+        QCOMPARE(enabled.value(Qt::ImEnabled).toBool(), false);
+        // Asked together with other things, the field still answers those.
+        QInputMethodQueryEvent query(Qt::ImEnabled | Qt::ImSurroundingText);
+        QApplication::sendEvent(edit, &query);
+        QCOMPARE(query.value(Qt::ImEnabled).toBool(), false);
+        QCOMPARE(query.value(Qt::ImSurroundingText).toString(), QStringLiteral("12"));
 
         // A full-width digit that still gets in is refused by the checks.
         QGuiApplication::clipboard()->setText(pasted);
