@@ -3,15 +3,15 @@
 # a conversion typed on the keyboard and its results, the focus after a notice, and the window
 # worked as voice control does. Runs on an X server (with-x11.sh) with its own session bus, and
 # exits non-zero with a message that says what a screen reader would miss.
+import itertools
 import os
-import subprocess
 import sys
 import time
 
 import pyatspi
 
 from desktop_driver import (FRAME, LABEL, PUSH_BUTTON, TEXT, activate, actions, fail, find_all,
-                            focus, focused, main_window, notice, one, play, press, pump, role,
+                            focus, focused, main_window, notice, one, output, play, press, pump, role,
                             send_without_waiting, start_koyomix, stop, text, wait_for)
 
 # Each field and button by its name, and what each field takes (its description).
@@ -25,8 +25,7 @@ def clipboard():
     ask = ("import gi; gi.require_version('Gdk', '3.0'); gi.require_version('Gtk', '3.0'); "
            "from gi.repository import Gdk, Gtk; "
            "print(Gtk.Clipboard.get(Gdk.SELECTION_CLIPBOARD).wait_for_text() or '', end='')")
-    return subprocess.run(["/usr/bin/python3", "-c", ask], capture_output=True, text=True,
-                          env=dict(os.environ, NO_AT_BRIDGE="1"), timeout=10).stdout
+    return output("/usr/bin/python3", "-c", ask, env=dict(os.environ, NO_AT_BRIDGE="1"), timeout=10)
 
 
 def answer_notice(pid, what):
@@ -63,23 +62,19 @@ def conversion(frame, named):
     play("space")
     # At a caret after the last digit (offset -1 or the length) a screen reader reads the
     # word, sentence and line of the year field: all of 2001, and an answer at all.
-    for offset in (-1, 4):
-        for boundary in (pyatspi.TEXT_BOUNDARY_WORD_START, pyatspi.TEXT_BOUNDARY_SENTENCE_START,
-                         pyatspi.TEXT_BOUNDARY_LINE_START):
-            try:
-                got = tuple(named["年"].queryText().getTextAtOffset(offset, boundary))
-            except Exception as error:  # the program hung: the call timed out
-                fail(f"the year field gave no text at offset {offset}: {error}")
-            if got != ("2001", 0, 4):
-                fail(f"the year field reads {got!r} at offset {offset}, expected all of 2001")
+    for offset, boundary in itertools.product((-1, 4), (pyatspi.TEXT_BOUNDARY_WORD_START,
+            pyatspi.TEXT_BOUNDARY_SENTENCE_START, pyatspi.TEXT_BOUNDARY_LINE_START)):
+        try:
+            got = tuple(named["年"].queryText().getTextAtOffset(offset, boundary))
+        except Exception as error:  # the program hung: the call timed out
+            fail(f"the year field gave no text at offset {offset}: {error}")
+        if got != ("2001", 0, 4):
+            fail(f"the year field reads {got!r} at offset {offset}, expected all of 2001")
     ordinal, era = (one(frame, f"result described {d}", lambda n: role(n) == LABEL
                         and n.description == d) for d in ("通日の結果", "通日の結果（和暦）"))
-    try:
-        wait_for("a result in Label1", lambda: ordinal.name, timeout=5)
-    finally:
-        print(f"read: {ordinal.name!r}, {era.name!r}", flush=True)
-    if ordinal.name != "2001/070" or era.name != "平成13年3月11日 (日)":
-        fail("expected 2001/070 and 平成13年3月11日 (日)")
+    wait_for("a result in Label1", lambda: ordinal.name, timeout=5)
+    if (ordinal.name, era.name) != ("2001/070", "平成13年3月11日 (日)"):
+        fail(f"read {ordinal.name!r}, {era.name!r}; expected 2001/070 and 平成13年3月11日 (日)")
     for result in (ordinal, era):  # as a voice-control user copies a result
         press(result, "Copy")
         wait_for(f"{result.name} on the clipboard", lambda: clipboard() == result.name)

@@ -12,28 +12,28 @@ koyomix_add_test(tst_desktop_x11 RUNS tst_desktop X11
                  ARGS copyResult selectingAndTheMenuLeaveTheFocusInTheField)
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+    # display_test(NAME TIMEOUT LANG COMMAND...): a script on a real desktop, run alone (Orca
+    # refuses a second instance, and load keeps windows from activating). Debian's python3,
+    # which has pyatspi.
+    function(display_test name timeout lang)
+        add_test(NAME ${name} COMMAND ${ARGN})
+        set_tests_properties(${name} PROPERTIES ENVIRONMENT "LANG=${lang};TZ=UTC"
+                             TIMEOUT ${timeout} RUN_SERIAL TRUE LABELS display)
+    endfunction()
+    set(here ${CMAKE_CURRENT_SOURCE_DIR})
+    set(koyomix $<TARGET_FILE:koyomix>)
     # What a screen reader reads, over AT-SPI on its own session bus, started inside with-x11.sh
-    # so that the bus gets its runtime directory. Debian's python3, which has pyatspi.
-    add_test(NAME atspi_read_result
-             COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/with-x11.sh dbus-run-session -- /usr/bin/python3
-                     ${CMAKE_CURRENT_SOURCE_DIR}/atspi_read_result.py $<TARGET_FILE:koyomix>)
-    set_tests_properties(atspi_read_result PROPERTIES
-        ENVIRONMENT "LANG=ja_JP.UTF-8;TZ=UTC" TIMEOUT 120 RUN_SERIAL TRUE LABELS display)
-
+    # so that the bus gets its runtime directory.
+    display_test(atspi_read_result 120 ja_JP.UTF-8 ${here}/with-x11.sh dbus-run-session --
+                 /usr/bin/python3 ${here}/atspi_read_result.py ${koyomix})
     # What Orca, Debian's screen reader, says while a user works the window with real keys
     # and clicks: the field announced after a notice, whole field texts, every notice's
     # message, the results. with-x11.sh gives Orca and the program a private session bus.
-    add_test(NAME orca_speech
-             COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/with-x11.sh /usr/bin/python3
-                     ${CMAKE_CURRENT_SOURCE_DIR}/orca_speech.py $<TARGET_FILE:koyomix>)
-    set_tests_properties(orca_speech PROPERTIES
-        ENVIRONMENT "LANG=ja_JP.UTF-8;TZ=UTC" TIMEOUT 300 RUN_SERIAL TRUE LABELS display)
+    display_test(orca_speech 300 ja_JP.UTF-8 ${here}/with-x11.sh /usr/bin/python3
+                 ${here}/orca_speech.py ${koyomix})
     # The same in the C locale: Orca's own words in English, the program's still Japanese.
-    add_test(NAME orca_speech_c_locale
-             COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/with-x11.sh /usr/bin/python3
-                     ${CMAKE_CURRENT_SOURCE_DIR}/orca_speech.py $<TARGET_FILE:koyomix> C)
-    set_tests_properties(orca_speech_c_locale PROPERTIES
-        ENVIRONMENT "LANG=C;TZ=UTC" TIMEOUT 300 RUN_SERIAL TRUE LABELS display)
+    display_test(orca_speech_c_locale 300 C ${here}/with-x11.sh /usr/bin/python3
+                 ${here}/orca_speech.py ${koyomix} C)
 
     # Koyomix as Debian's GNOME and Plasma sessions run it on Wayland: headless mutter and
     # kwin_wayland with the session's variables, driven by the compositor's own input and read
@@ -43,13 +43,10 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
     foreach(run gnome gnome_wayland plasma plasma_xcb)
         string(REPLACE "_" ";" args ${run})
         list(POP_FRONT args desktop)
-        add_test(NAME wayland_${run}
-                 COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/with-wayland.sh ${desktop} /usr/bin/python3
-                         ${CMAKE_CURRENT_SOURCE_DIR}/wayland_desktops.py $<TARGET_FILE:koyomix>
-                         ${args})
-        set_tests_properties(wayland_${run} PROPERTIES
-            ENVIRONMENT "LANG=ja_JP.UTF-8;TZ=UTC" TIMEOUT 120 RUN_SERIAL TRUE
-            SKIP_RETURN_CODE 77 LABELS "display;wayland")
+        display_test(wayland_${run} 120 ja_JP.UTF-8 ${here}/with-wayland.sh ${desktop}
+                     /usr/bin/python3 ${here}/wayland_desktops.py ${koyomix} ${args})
+        set_tests_properties(wayland_${run} PROPERTIES SKIP_RETURN_CODE 77
+                             LABELS "display;wayland")
     endforeach()
 
     # The desktop entry and metainfo as installed.

@@ -2,12 +2,12 @@
 # finds and reads, and keys and clicks. Imported by atspi_read_result.py, orca_speech.py and
 # wayland_desktops.py; each runs on its own session bus (with-x11.sh, with-wayland.sh).
 import functools
+import itertools
 import os
 import socket
 import struct
 import subprocess
 import sys
-import tempfile
 import time
 
 import pyatspi
@@ -118,23 +118,20 @@ def find_all(root, predicate, depth=0):
 def one(root, what, predicate):
     # The one node under `root` that `predicate` picks, once the window has it (the window
     # reaches the bus before all of its controls do).
-    def exactly_one():
-        nodes = find_all(root, predicate)
-        return nodes if len(nodes) == 1 else None
-
-    return wait_for(f"exactly one {what}", exactly_one)[0]
+    return wait_for(f"exactly one {what}",
+                    lambda: len(nodes := find_all(root, predicate)) == 1 and nodes)[0]
 
 
 def text(node):
     return node.queryText().getText(0, -1)
 
 
-def focused(node):
-    return node.getState().contains(pyatspi.STATE_FOCUSED)
+def focused(node, state=pyatspi.STATE_FOCUSED):
+    return node.getState().contains(state)
 
 
 def active(node):
-    return node.getState().contains(pyatspi.STATE_ACTIVE)
+    return focused(node, pyatspi.STATE_ACTIVE)
 
 
 def focus(node):
@@ -181,11 +178,15 @@ def xdotool(*args):
     subprocess.run(["xdotool", *map(str, args)], check=True)
 
 
+def output(*argv, **options):
+    # What a command prints.
+    return subprocess.run(argv, capture_output=True, text=True, **options).stdout
+
+
 def x11_window(title):
     # The shown X11 window whose title matches the pattern `title`, once there is one.
-    return subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", title],
-                          check=True, capture_output=True, text=True,
-                          timeout=30).stdout.split()[0]
+    return output("xdotool", "search", "--sync", "--onlyvisible", "--name", title, check=True,
+                  timeout=30).split()[0]
 
 
 def activate(title):
@@ -221,26 +222,21 @@ class FakeInput:
         path = os.path.join(os.environ["XDG_RUNTIME_DIR"], os.environ["WAYLAND_DISPLAY"])
         self.sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
         self.sock.connect(path)
-        self.buf, self.last_id = b"", 1
-        registry = self._new()
+        self.buf, self.ids = b"", itertools.count(2)
+        registry = next(self.ids)
         self._send(1, 1, struct.pack("<I", registry))  # wl_display.get_registry
         found = None
         for obj, op, args in self._roundtrip():
             if obj == registry and op == 0:  # wl_registry.global
                 name, length = struct.unpack("<II", args[:8])
-                interface = args[8:8 + length - 1].decode()
-                if interface == "org_kde_kwin_fake_input":
+                if args[8:8 + length - 1] == b"org_kde_kwin_fake_input":
                     found = name, struct.unpack("<I", args[8 + (length + 3) // 4 * 4:][:4])[0]
         if not found or found[1] < 4:
             fail("KWin offers no fake input of version 4 (keys)")
-        self.id = self._new()
+        self.id = next(self.ids)
         self._send(registry, 0, struct.pack("<I", found[0]) + self._string("org_kde_kwin_fake_input")
                    + struct.pack("<II", 4, self.id))
         self._send(self.id, 0, self._string("koyomix test") + self._string("drives the window"))
-
-    def _new(self):
-        self.last_id += 1
-        return self.last_id
 
     @staticmethod
     def _string(text):
@@ -251,7 +247,7 @@ class FakeInput:
         self.sock.sendall(struct.pack("<II", obj, (8 + len(payload)) << 16 | opcode) + payload)
 
     def _roundtrip(self):
-        callback = self._new()
+        callback = next(self.ids)
         self._send(1, 0, struct.pack("<I", callback))  # wl_display.sync
         while True:
             while len(self.buf) < 8 or len(self.buf) < struct.unpack("<I", self.buf[4:8])[0] >> 16:
@@ -262,21 +258,19 @@ class FakeInput:
                 return
             yield obj, word & 0xFFFF, message[8:]
 
-    def _sync(self):
-        for _ in self._roundtrip():
-            pass
+    def _input(self, opcode, *words):
+        # An input request, taken by KWin before the next: a round trip after it.
+        self._send(self.id, opcode, struct.pack(f"<{len(words)}i", *words))
+        list(self._roundtrip())
 
     def move(self, x, y):
-        self._send(self.id, 9, struct.pack("<ii", int(x * 256), int(y * 256)))
-        self._sync()
+        self._input(9, int(x * 256), int(y * 256))
 
     def button(self, pressed):
-        self._send(self.id, 2, struct.pack("<II", BUTTON_LEFT, int(pressed)))
-        self._sync()
+        self._input(2, BUTTON_LEFT, pressed)
 
     def key(self, code, pressed):
-        self._send(self.id, 10, struct.pack("<II", code, int(pressed)))
-        self._sync()
+        self._input(10, code, pressed)
 
 
 # mutter's org.gnome.Mutter.RemoteDesktop session, kept open for the whole run (headless
@@ -330,16 +324,12 @@ class RemoteDesktop:
         # The screen as rows of RGB bytes, from the stream. A reader that joins a stream already
         # read gets no frame until something changes on the screen: the pointer's reader stops.
         node = self.stream_node()
-        if self.consumer:
-            self.consumer.kill()
-            self.consumer.wait()
-            self.consumer = None
-        with tempfile.NamedTemporaryFile(suffix=".rgb") as frame:
-            subprocess.run(["gst-launch-1.0", "-q", "pipewiresrc", f"path={node}",
-                            "num-buffers=1", "!", "videoconvert", "!",
-                            "video/x-raw,format=RGB,width=1024,height=768", "!", "filesink",
-                            "location=" + frame.name], check=True, timeout=TIMEOUT)
-            data = open(frame.name, "rb").read()
+        stop(self.consumer)
+        self.consumer = None
+        data = subprocess.run(["gst-launch-1.0", "-q", "pipewiresrc", f"path={node}",
+                               "num-buffers=1", "!", "videoconvert", "!",
+                               "video/x-raw,format=RGB,width=1024,height=768", "!", "fdsink"],
+                              check=True, capture_output=True, timeout=TIMEOUT).stdout
         return [data[row * 3072:(row + 1) * 3072] for row in range(768)]
 
     def button(self, pressed):

@@ -69,22 +69,34 @@ def run_orca_without_speech(debug_file):
     runpy.run_path("/usr/bin/orca", run_name="__main__")
 
 
-# The utterances in Orca's debug file, read as they arrive.
-class Speech:
+# An Orca and a window, and the utterances in Orca's debug file, read as they arrive.
+class Session:
     START = re.compile(r"SPEECH OUTPUT: '(.*)$")
     # The closing quote ends the line or comes before the voice: Orca 43 writes
     # "'2001/03/11.'{'established': False}", "'1 ' {...}" and "'A' voice=uppercase{...}",
     # Orca 48 "'2001' [{...}]".
     END = re.compile(r"(.*?)' ?(voice=\w+ ?)?(\{|\[\{|$)", re.S)
 
-    def __init__(self, path):
-        self.path = path
-        self.heard = []
-        self._offset = 0
+    def __init__(self, program, workdir):
+        self.log, prefs = os.path.join(workdir, "orca-debug.log"), os.path.join(workdir, "prefs")
+        os.makedirs(prefs)
+        open(self.log, "w").close()
+        self.heard, self._offset = [], 0
         self._open = None  # an utterance whose closing quote is still to come
+        self.orca = start(["/usr/bin/python3", os.path.abspath(__file__), "--orca", "-u", prefs,
+                           "--debug-file", self.log], stdout=subprocess.DEVNULL)
+        # Its first utterance is its greeting, in whatever words the release has for it.
+        if not poll(self.poll, 30):
+            fail("Orca did not start")
+        # Orca turns the program's accessibility on, as on a desktop.
+        self.app = start([program], TZ="UTC", QT_LINUX_ACCESSIBILITY_ALWAYS_ON=None)
+        self.window = x11_window(WINDOW)
+        if not poll(lambda: f"通日の年 {TEXT}" in self.poll(), 30):
+            fail(f"Orca never announced the start-up field: {self.heard!r}")
+        self.settle()
 
     def poll(self):
-        with open(self.path, encoding="utf-8", errors="replace") as f:
+        with open(self.log, encoding="utf-8", errors="replace") as f:
             f.seek(self._offset)
             data = f.read()
         end = data.rfind("\n") + 1
@@ -100,44 +112,21 @@ class Speech:
                 self.heard.append(" ".join(m.group(1).split()).rstrip(" ."))
         return self.heard
 
-    def wait(self, predicate, timeout):
-        return poll(lambda: predicate(self.poll()), timeout)
-
     def settle(self):
         # Waits until Orca has said nothing new for a second.
         settle(lambda: len(self.poll()))
 
-
-class Session:
-    def __init__(self, program, workdir):
-        self.log, prefs = os.path.join(workdir, "orca-debug.log"), os.path.join(workdir, "prefs")
-        os.makedirs(prefs)
-        open(self.log, "w").close()
-        self.speech = Speech(self.log)
-        self.orca = start(["/usr/bin/python3", os.path.abspath(__file__), "--orca", "-u", prefs,
-                           "--debug-file", self.log],
-                          stdout=subprocess.DEVNULL)
-        # Its first utterance is its greeting, in whatever words the release has for it.
-        if not self.speech.wait(lambda h: h, 30):
-            fail("Orca did not start")
-        # Orca turns the program's accessibility on, as on a desktop.
-        self.app = start([program], TZ="UTC", QT_LINUX_ACCESSIBILITY_ALWAYS_ON=None)
-        self.window = x11_window(WINDOW)
-        if not self.speech.wait(lambda h: f"通日の年 {TEXT}" in h, 30):
-            fail(f"Orca never announced the start-up field: {self.speech.heard!r}")
-        self.speech.settle()
-
     def step(self, name, action, expect, forbid=()):
         # Plays `action`; Orca must then say every text of `expect` in this order, each at the
         # start of an utterance, and nothing that matches a pattern of `forbid`.
-        first = len(self.speech.poll())
+        first = len(self.poll())
         for word in action.split():
             play(word, self.window, POINTS)
             time.sleep(0.25)
-        said = lambda: " ".join(self.speech.poll()[first:])
+        said = lambda: " ".join(self.poll()[first:])
         pattern = ".*".join("(?:^| )" + re.escape(e) for e in expect)
-        self.speech.wait(lambda _: re.search(pattern, said()), 10)
-        self.speech.settle()
+        poll(lambda: re.search(pattern, said()), 10)
+        self.settle()
         heard = said()
         bad = [f for f in forbid if re.search(f, heard)]
         if not re.search(pattern, heard) or bad:

@@ -11,6 +11,7 @@
 #     still answers it; then the window is active with the focus back in the field;
 #   - a click on the title bar's close button ends the program;
 #   - no input method is ever switched on in a digit field.
+import json
 import os
 import re
 import subprocess
@@ -19,7 +20,8 @@ import tempfile
 import time
 
 from desktop_driver import (TEXT, FakeInput, RemoteDesktop, User, active, fail, focus, focused,
-                            main_window, notice, one, role, start_koyomix, stop, text, wait_for)
+                            main_window, notice, one, output, role, start_koyomix, stop, text,
+                            wait_for)
 
 
 # Where the windows are: the compositor says it only to itself. KWin prints it from a script;
@@ -36,30 +38,25 @@ for (var i = 0; i < list.length; ++i) {{
     var w = list[i], g = w.frameGeometry;
     {also}
     if (w.normalWindow || w.dialog)
-        print("{marker} " + [g.x, g.y, g.width, g.height, w.active ? 1 : 0, w.fullScreen ? 1 : 0]
-              .join(" ") + " " + w.caption);
+        print("{marker} " + JSON.stringify([w.caption, g.x, g.y, g.width, g.height, w.active,
+                                            w.fullScreen]));
 }}
 print("{marker} end");
 """)
     call = ["dbus-send", "--session", "--print-reply", "--dest=org.kde.KWin"]
-    reply = subprocess.run(call + ["/Scripting", "org.kde.kwin.Scripting.loadScript",
-                                   "string:" + script.name, "string:" + marker],
-                           capture_output=True, text=True, check=True).stdout
+    reply = output(*call, "/Scripting", "org.kde.kwin.Scripting.loadScript",
+                   "string:" + script.name, "string:" + marker, check=True)
     number = re.search(r"int32 (\d+)", reply).group(1)
     for path in (f"/Scripting/Script{number}", f"/{number}"):  # KWin 6, KWin 5
         if subprocess.run(call + [path, "org.kde.kwin.Script.run"],
                           capture_output=True).returncode == 0:
             break
     wait_for("KWin's script", lambda: f"{marker} end" in open(log, errors="replace").read())
-    subprocess.run(call + ["/Scripting", "org.kde.kwin.Scripting.unloadScript",
-                           "string:" + marker], capture_output=True)
+    output(*call, "/Scripting", "org.kde.kwin.Scripting.unloadScript", "string:" + marker)
     os.unlink(script.name)
-    found = {}
-    for line in open(log, errors="replace"):
-        if marker in line and not line.rstrip().endswith(" end"):
-            fields = line.split(marker, 1)[1].split(" ", 7)
-            found[fields[7].strip()] = tuple(int(float(v)) for v in fields[1:7])
-    return found
+    found = [json.loads(line.split(marker, 1)[1]) for line in open(log, errors="replace")
+             if f"{marker} [" in line]
+    return {caption: tuple(int(v) for v in place) for caption, *place in found}
 
 
 def kwin_active():
@@ -69,19 +66,14 @@ def kwin_active():
 def x11_windows():
     # Each top-level X11 window of Koyomix by its title, as its frame: x, y, width, height.
     found = {}
-    ids = subprocess.run(["xdotool", "search", "--onlyvisible", "--classname", "koyomix"],
-                         capture_output=True, text=True).stdout.split()
-    for wid in ids:
-        name = subprocess.run(["xdotool", "getwindowname", wid], capture_output=True,
-                              text=True).stdout.strip()
-        info = subprocess.run(["xwininfo", "-id", wid], capture_output=True, text=True).stdout
+    for wid in output("xdotool", "search", "--onlyvisible", "--classname", "koyomix").split():
+        info = output("xwininfo", "-id", wid)
         value = lambda key: int(re.search(key + r":\s+(-?\d+)", info).group(1))
-        extents = subprocess.run(["xprop", "-id", wid, "_NET_FRAME_EXTENTS"],
-                                 capture_output=True, text=True).stdout
-        left, right, top, bottom = map(int, re.findall(r"\d+", extents.split("=")[-1])[:4] or
-                                       [0, 0, 0, 0])
-        found[name] = (value("Absolute upper-left X") - left, value("Absolute upper-left Y") - top,
-                       value("Width") + left + right, value("Height") + top + bottom)
+        extents = output("xprop", "-id", wid, "_NET_FRAME_EXTENTS").split("=")[-1]
+        left, right, top, bottom = map(int, re.findall(r"\d+", extents)[:4] or [0, 0, 0, 0])
+        found[output("xdotool", "getwindowname", wid).strip()] = (
+            value("Absolute upper-left X") - left, value("Absolute upper-left Y") - top,
+            value("Width") + left + right, value("Height") + top + bottom)
     return found
 
 
@@ -90,19 +82,14 @@ def mutter_windows(device):
     # window's (192, 192, 192) and a notice's, Qt's own (239, 239, 239), counted only in runs of
     # 40 pixels, which a title bar's text and buttons do not draw. Qt draws the title bar above
     # each (38 pixels for adwaita, the one Qt draws under GNOME).
-    rows = device.screen()
+    # Each row as one byte a pixel: a grey's level, 0 for a colour.
+    rows = [bytes(r if r == g == b else 0 for r, g, b in zip(row[::3], row[1::3], row[2::3]))
+            for row in device.screen()]
     windows = {}
-    for name, colour in ("main", (192, 192, 192)), ("Koyomix", (239, 239, 239)):
-        run, spans = bytes(colour) * 40, []
-        for y, row in enumerate(rows):
-            x = row.find(run)
-            while x >= 0 and x % 3:
-                x = row.find(run, x + 1)
-            end = row.rfind(run)
-            while end >= 0 and end % 3:
-                end = row.rfind(run, 0, end + len(run) - 1)
-            if x >= 0:
-                spans.append((x // 3, y, (end + len(run)) // 3))
+    for name, grey in ("main", 192), ("Koyomix", 239):
+        run = bytes([grey]) * 40
+        spans = [(row.find(run), y, row.rfind(run) + 40)
+                 for y, row in enumerate(rows) if run in row]
         if spans:
             left, right = min(x for x, _, _ in spans), max(end for _, _, end in spans)
             windows[name] = (left, spans[0][1] - 38, right - left,

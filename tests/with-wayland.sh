@@ -57,17 +57,14 @@ export WAYLAND_DISPLAY=$socket
 if [ "$desktop" = plasma ]; then
   wait_until 200 test -s "$runtime/x11" || true
   read -r number auth <"$runtime/x11" || true
-  [ -z "${number:-}" ] || export DISPLAY=$number
-  [ -z "${auth:-}" ] || export XAUTHORITY=$auth
-fi
-# mutter names its Xwayland display in its log, with the Xauthority file beside the socket.
-if [ "$desktop" = gnome ]; then
+else
+  # mutter names its Xwayland display in its log, with the Xauthority file beside the socket.
   wait_until 200 grep -q 'public X11 display' "$log" || true
   number=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$log" | head -n1)
-  [ -z "$number" ] || export DISPLAY=$number
   auth=$(ls "$runtime"/.mutter-Xwaylandauth.* 2>/dev/null | head -n1)
-  [ -z "$auth" ] || export XAUTHORITY=$auth
 fi
+[ -z "${number:-}" ] || export DISPLAY=$number
+[ -z "${auth:-}" ] || export XAUTHORITY=$auth
 # What gnome-session and Plasma's start-up hand the session bus, so that the services it starts
 # (the desktop portal, which gives Qt's GNOME-style title bar its buttons) find the session.
 dbus-update-activation-environment XDG_RUNTIME_DIR WAYLAND_DISPLAY XDG_CURRENT_DESKTOP \
