@@ -3,6 +3,8 @@
 #include "noticetexts.h"
 #include "windowprobe.h"
 
+#include <QRegularExpression>
+
 #include <cmath>
 
 using namespace windowprobe;
@@ -192,12 +194,8 @@ private Q_SLOTS:
             which == 1 ? form.Command1_Click() : form.Command2_Click();
             return textsOf(form, labelsOf[which]);
         };
-        const auto numbers = [](const QStringList &texts) { // "005" and "5" are the same day
-            QList<int> all;
-            for (const QString &text : texts)
-                all << text.toInt();
-            return all;
-        };
+        // "005" and "5" are the same day.
+        const QRegularExpression leadingZeros(QStringLiteral("(^|/)0+(?=\\d)"));
         const QStringList &fields = fieldsOf[button], &other = fieldsOf[3 - button];
         int converted = 0;
         for (int row = 0; row < std::pow(samples.size(), fields.size()); ++row) {
@@ -217,7 +215,9 @@ private Q_SLOTS:
             for (int i = 0; i < other.size(); ++i)
                 get<QLineEdit>(form, other[i])->setText(parts[i]);
             const QStringList back = click(3 - button);
-            QVERIFY2(numbers(back[0].split(u'/')) == numbers(typed) && back[1] == result[1],
+            QVERIFY2(QString(back[0]).replace(leadingZeros, "\\1") ==
+                             typed.join(u'/').replace(leadingZeros, "\\1") &&
+                         back[1] == result[1],
                      qPrintable(what + QStringLiteral(", back ") + back.join(u' ')));
         }
         QTEST(converted, "converted");
@@ -274,15 +274,13 @@ private Q_SLOTS:
         }
         expected[m] = after;
         QCOMPARE(textsOf(form, fieldNames), expected);
-        QCOMPARE(form.notices.size(), notice.isEmpty() ? 0 : 1);
+        QStringList notices;
+        for (const Notice &n : form.notices)
+            notices << QStringLiteral("%1 %2 %3").arg(n.text).arg(n.style).arg(n.title);
+        QCOMPARE(notices, notice.isEmpty() ? QStringList() : QStringList(notice + " 0 Koyomix"));
         // Not the OK code: RET must hold what the notice returned.
         QCOMPARE(form.RET(), notice.isEmpty() ? 0 : kAnswer);
-        if (notice.isEmpty())
-            return;
-        QCOMPARE(form.notices[0].text, notice);
-        QCOMPARE(form.notices[0].style, 0);
-        QCOMPARE(form.notices[0].title, QStringLiteral("Koyomix"));
-        if (lostFocus)
+        if (lostFocus && !notice.isEmpty())
             QCOMPARE(form.focusWidget(), get<QLineEdit>(form, fieldNames[m]));
     }
 };
