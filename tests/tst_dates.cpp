@@ -5,7 +5,7 @@
 #include <QTest>
 
 using namespace std::chrono;
-using koyomix::SerialDate;
+using namespace koyomix;
 
 namespace {
 
@@ -64,12 +64,11 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(bool, accepted);
         QCOMPARE(koyomix::isDateText(text), accepted);
-        QCOMPARE(koyomix::dateFromText(text).has_value(), accepted);
+        QCOMPARE(dateFromText(text).has_value(), accepted);
     }
 
     void arithmetic()
     {
-        using namespace koyomix;
         QCOMPARE(daysBetween(ymd(2001, 1, 1), ymd(2001, 3, 11)), 69);
         QCOMPARE(daysBetween(ymd(2001, 3, 11), ymd(2001, 1, 1)), -69);
         QCOMPARE(yearOf(addDays(addDays(dateFromYMD(2001, 1, 1), 366), -1)), qint16(2002));
@@ -99,7 +98,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, date);
         QFETCH(QString, text);
-        QCOMPARE(koyomix::formatDate(*koyomix::dateFromText(date), koyomix::kEraPattern), text);
+        QCOMPARE(formatDate(*dateFromText(date), kEraPattern), text);
     }
 
     // Each row both ways: the calendar date to its ordinal date, and back.
@@ -128,12 +127,12 @@ private Q_SLOTS:
     {
         QFETCH(QString, ordinal);
         QFETCH(QString, date);
-        const auto result = koyomix::ordinalToCalendar(ordinal.left(4), ordinal.mid(5));
+        const auto result = ordinalToCalendar(ordinal.left(4), ordinal.mid(5));
         QCOMPARE(result.first, date);
         QCOMPARE(result.notice.isEmpty(), !date.isEmpty());
         if (date.isEmpty())
             return;
-        const auto back = koyomix::calendarToOrdinal(date.left(4), date.mid(5, 2), date.mid(8));
+        const auto back = calendarToOrdinal(date.left(4), date.mid(5, 2), date.mid(8));
         QCOMPARE(back.first, ordinal);
         QCOMPARE(back.notice, QString());
     }
@@ -143,34 +142,30 @@ private Q_SLOTS:
     {
         const QString weekdays = QStringLiteral("日月火水木金土");
         const QRegularExpression eraText(QStringLiteral("^(\\D+)(\\d+)年\\d+月\\d+日 \\((.)\\)$"));
-        QString prevEra;
-        int prevEraYear = 0, prevDayNumber = 0, prevWeekday = -1, count = 0;
+        // 31 December 1899, the day before the range: Meiji 32, a Sunday.
+        struct Day
+        {
+            QString era;
+            int eraYear, number, weekday;
+        } prev{QStringLiteral("明治"), 32, 0, 0};
+        int count = 0;
         for (SerialDate d = ymd(1900, 1, 1); d <= ymd(2999, 12, 31); d += days{1}, ++count) {
-            const QString text = koyomix::formatDate(d, koyomix::kCalendarPattern);
-            QVERIFY2(koyomix::dateFromText(text) == d, qPrintable(text));
-            const auto ordinal =
-                koyomix::calendarToOrdinal(text.left(4), text.mid(5, 2), text.mid(8, 2));
-            const auto back = koyomix::ordinalToCalendar(text.left(4), ordinal.first.mid(5));
+            const QString text = formatDate(d, kCalendarPattern);
+            QVERIFY2(dateFromText(text) == d, qPrintable(text));
+            const auto ordinal = calendarToOrdinal(text.left(4), text.mid(5, 2), text.mid(8, 2));
+            const auto back = ordinalToCalendar(text.left(4), ordinal.first.mid(5));
             QCOMPARE(back.first, text);
             QCOMPARE(back.second, ordinal.second);
 
             const bool newYear = text.endsWith(u"/01/01");
-            const int dayNumber = ordinal.first.mid(5).toInt();
-            QCOMPARE(dayNumber, newYear ? 1 : prevDayNumber + 1);
-
             const QRegularExpressionMatch era = eraText.match(ordinal.second);
-            const QString eraName = era.captured(1);
-            const int eraYear = era.captured(2).toInt(),
-                      weekday = weekdays.indexOf(era.captured(3));
-            QVERIFY2(era.hasMatch() && weekday >= 0, qPrintable(ordinal.second));
-            if (count > 0) {
-                QCOMPARE(weekday, (prevWeekday + 1) % 7);
-                QCOMPARE(eraYear, eraName != prevEra ? 1 : prevEraYear + (newYear ? 1 : 0));
-            }
-            prevEra = eraName;
-            prevEraYear = eraYear;
-            prevDayNumber = dayNumber;
-            prevWeekday = weekday;
+            const Day day{era.captured(1), era.captured(2).toInt(), ordinal.first.mid(5).toInt(),
+                          int(weekdays.indexOf(era.captured(3)))};
+            QVERIFY2(era.hasMatch() && day.weekday >= 0, qPrintable(ordinal.second));
+            QCOMPARE(day.number, newYear ? 1 : prev.number + 1);
+            QCOMPARE(day.weekday, (prev.weekday + 1) % 7);
+            QCOMPARE(day.eraYear, day.era != prev.era ? 1 : prev.eraYear + (newYear ? 1 : 0));
+            prev = day;
         }
         QCOMPARE(count, 401767);
     }
