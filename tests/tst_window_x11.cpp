@@ -73,10 +73,9 @@ private Q_SLOTS:
         QCOMPARE(form.size(), QSize(374, 101));
         QCOMPARE(clientSize(form), QSize(374, 101));
 
-        const QRect frame = form.frameGeometry();
-        const QImage shot = form.screen()
-                                ->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height())
-                                .toImage();
+        const QRect f = form.frameGeometry();
+        const QImage shot =
+            form.screen()->grabWindow(0, f.x(), f.y(), f.width(), f.height()).toImage();
         QVERIFY(shot.save(QDir::current().filePath(QStringLiteral("koyomix-x11.png"))));
         QCOMPARE(shot.pixelColor(shot.width() - 10, shot.height() - 10), QColor(224, 224, 224));
     }
