@@ -1,14 +1,21 @@
 // The Koyomix window as built from its layout: start-up state, layout table, tab cycle,
 // maximum lengths, fonts and colours (readable under any desktop palette), labels that ignore
 // clicks, the notices, and the window icon's drawing for twice the density.
+// On a real X server with a window manager (tst_form1_x11) also: start-up focus, the client
+// area and frame hints the window manager sees, a refused resize, the notices on screen, and a
+// screenshot for people to look at (koyomix-x11.png in the test's working directory).
 #include "dates/serialdate.h"
 #include "noticetexts.h"
 #include "windowprobe.h"
 
 #include <QAccessible>
 #include <QClipboard>
+#include <QDir>
 #include <QFontInfo>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QToolTip>
 
 #include <algorithm>
@@ -108,6 +115,22 @@ QString wrongIn(const QImage &image, const Shown &s)
         for (int x = s.text.left(); x <= s.text.right(); ++x)
             blue += image.pixelColor(x, y) == QColor(0, 0, 255);
     return s.colour == result && blue < 10 ? QStringLiteral(": no text in blue") : QString();
+}
+
+QString x11Tool(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished();
+    return QString::fromLocal8Bit(process.readAllStandardOutput());
+}
+
+// The client area as the X server holds it.
+QSize clientSize(const QWidget &window)
+{
+    static const QRegularExpression size(QStringLiteral("Width:\\s+(\\d+)\\s+Height:\\s+(\\d+)"));
+    const auto m = size.match(x11Tool("xwininfo", {"-id", QString::number(window.winId())}));
+    return {m.captured(1).toInt(), m.captured(2).toInt()};
 }
 
 // Under the address sanitizer, several times slower, the sweep draws every 6th day, all
@@ -368,6 +391,90 @@ private Q_SLOTS:
         const BoxSeen &seen = closer.boxes[0];
         QCOMPARE(seen.picture.pixelColor(2, 2), desktop.color(QPalette::Window));
         QVERIFY(textContrast(seen.picture, seen.textArea, QPoint(2, 2)) >= 4.5);
+    }
+
+    void startUpOnScreen()
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("what the window manager sees needs a real X server");
+        m_form.reset(); // a window of its own, watched from before it is shown
+        Form1 form;
+        FocusRecorder focusOuts(QEvent::FocusOut);
+        for (QLineEdit *field : form.findChildren<QLineEdit *>())
+            field->installEventFilter(&focusOuts);
+        form.Form_Load();
+        QCOMPARE(form.focusWidget()->objectName(), QStringLiteral("Text4"));
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Text4"));
+        QCOMPARE(focusOuts.reasons, QList<Qt::FocusReason>());
+
+        const QString id = QString::number(form.winId());
+        const auto xprop = [&id](const char *name) { return x11Tool("xprop", {"-id", id, name}); };
+        QVERIFY(xprop("_NET_WM_NAME").contains("\"Koyomix Ver." KOYOMIX_VERSION "\""));
+        QCOMPARE(clientSize(form), QSize(374, 101));
+
+        // Motif hints: functions and decorations without minimise (0x08, 0x20) or
+        // maximise (0x10, 0x40).
+        const QStringList hints = xprop("_MOTIF_WM_HINTS").section(u'=', 1).split(u',');
+        QCOMPARE(hints.size(), 5);
+        QCOMPARE(hints[1].trimmed().toUInt(nullptr, 16) & 0x18u, 0u);
+        QCOMPARE(hints[2].trimmed().toUInt(nullptr, 16) & 0x60u, 0u);
+
+        // What the window manager then allows: neither resizing nor maximising.
+        const QString allowed = xprop("_NET_WM_ALLOWED_ACTIONS");
+        QVERIFY2(allowed.contains("_NET_WM_ACTION_CLOSE") &&
+                     !allowed.contains("_NET_WM_ACTION_RESIZE") &&
+                     !allowed.contains("_NET_WM_ACTION_MAXIMIZE"),
+                 qPrintable(allowed));
+
+        x11Tool("xdotool", {"windowsize", id, "600", "300"});
+        form.resize(600, 300);
+        QTest::qWait(300);
+        QCOMPARE(form.size(), QSize(374, 101));
+        QCOMPARE(clientSize(form), QSize(374, 101));
+
+        const QRect f = form.frameGeometry();
+        const QImage shot =
+            form.screen()->grabWindow(0, f.x(), f.y(), f.width(), f.height()).toImage();
+        QVERIFY(shot.save(QDir::current().filePath(QStringLiteral("koyomix-x11.png"))));
+        QCOMPARE(shot.pixelColor(shot.width() - 10, shot.height() - 10), QColor(224, 224, 224));
+    }
+
+    // The real box behind ShowNotice, answered by a key: the about box, and a field's notice.
+    void noticeOnScreen_data()
+    {
+        QTest::addColumn<bool>("about");
+        QTest::addColumn<int>("icon");
+        QTest::newRow("about box: information icon, CR CR reads as an empty line")
+            << true << int(QMessageBox::Information);
+        QTest::newRow("a field's notice: no icon, one line") << false << int(QMessageBox::NoIcon);
+    }
+
+    void noticeOnScreen()
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("the window active again once a box closes needs a window manager");
+        QFETCH(bool, about);
+        m_form->setNoticeHandler({});
+        BoxCloser closer;
+        auto *label6 = get<QLabel>(*m_form, "Label6");
+        if (about)
+            QTest::mouseDClick(label6, Qt::LeftButton);
+        else
+            QCOMPARE(m_form->chkYYYY2(QStringLiteral("x")), 1);
+        QCOMPARE(closer.boxes.size(), 1);
+        const BoxSeen &seen = closer.boxes[0];
+        QCOMPARE((std::tuple(seen.parent, seen.title, seen.buttons, seen.okWithoutIcon)),
+                 (std::tuple<QWidget *, QString, int, bool>(m_form.get(), "Koyomix", 1, true)));
+        QTEST(seen.icon, "icon");
+        QVERIFY(seen.drawsWithoutBoxes);
+        QCOMPARE(seen.text.split(QLatin1Char('\n')),
+                 about ? QStringList({QStringLiteral("Koyomix Ver." KOYOMIX_VERSION), QString(),
+                                      label6->text()})
+                       : QStringList{noticetexts::ordinalYearDigits});
+        QCOMPARE(m_form->RET(), qint16(Form1::NoticeOk));
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Text4"));
     }
 
     // Every result of the range, written by its button, is drawn whole in its label in the
