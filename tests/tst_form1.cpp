@@ -192,9 +192,9 @@ private Q_SLOTS:
         QCOMPARE(m_form->windowFlags() & (Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
                  Qt::WindowCloseButtonHint);
         // Not a blurred 32 x 32 on a screen of twice the density.
-        const QImage drawing = QImage(QStringLiteral(":/koyomix/calendar@2x.xpm"))
-                                   .convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        QCOMPARE(m_form->windowIcon().pixmap(QSize(32, 32), 2.0).toImage(), drawing);
+        const QImage icon = m_form->windowIcon().pixmap(QSize(32, 32), 2.0).toImage();
+        QCOMPARE(icon.convertToFormat(QImage::Format_ARGB32),
+                 QImage(":/koyomix/calendar@2x.xpm").convertToFormat(QImage::Format_ARGB32));
     }
 
     void labelsIgnoreClicks_data()
