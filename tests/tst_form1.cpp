@@ -255,23 +255,24 @@ private Q_SLOTS:
                           qPrintable(l.name), what, l.maxLength)
                 << l;
         };
-        row("ordinal year field", {"Text4", {8, 8, 41, 19}, 4, 9.75, "２００１"});
+        row("ordinal year field, full-width digits in its own font",
+            {"Text4", {8, 8, 41, 19}, 4, 9.75, "２００１"});
         row("separator in the ordinal row", {"Label3_2", {48, 8, 17, 25}, 0, 14.25});
         row("day-of-year field", {"Text5", {56, 8, 33, 19}, 3, 9.75});
-        row("button to the calendar date",
+        row("button to the calendar date, caption in its own font",
             {"Command2", {120, 8, 97, 25}, 0, 8.25, "グレゴリアン→", true});
         row("calendar date result", {"Label4", {224, 8, 145, 17}, 0, 12, {}, true});
-        row("era result of the ordinal row",
+        row("era result of the ordinal row, an era date in its own font",
             {"Label5", {224, 32, 145, 17}, 0, 9.75, "令和元年5月1日 (水)"});
         row("calendar year field", {"Text1", {8, 56, 41, 19}, 4, 9.75});
         row("first separator of the calendar row", {"Label3_0", {48, 56, 17, 25}, 0, 14.25});
         row("month field", {"Text2", {56, 56, 25, 19}, 2, 9.75});
         row("second separator of the calendar row", {"Label3_1", {80, 56, 17, 25}, 0, 14.25});
         row("day field", {"Text3", {88, 56, 25, 19}, 2, 9.75});
-        row("button to the ordinal date",
+        row("button to the ordinal date, caption in its own font",
             {"Command1", {120, 56, 97, 25}, 0, 8.25, "ジュリアン→", true});
         row("ordinal date result", {"Label1", {224, 56, 145, 17}, 0, 12, {}, true});
-        row("era result of the calendar row",
+        row("era result of the calendar row, an era date in its own font",
             {"Label2", {224, 80, 145, 17}, 0, 9.75, "平成13年3月11日 (日)"});
         row("credit line", {"Label6", {0, 88, 89, 17}, 0, 8.25, {}, false, "Liberation Sans"});
     }
