@@ -127,8 +127,11 @@ class TestFocus : public QObject
                                               QByteArray::number(notice->winId()),
                                               windowManagerTimeout);
                 }
-                x11({"windowactivate", "--sync", QString::fromLatin1(m_otherId)});
-                QTRY_VERIFY_WITH_TIMEOUT(!QApplication::activeWindow(), windowManagerTimeout);
+                // Asked again until Qt has no active window: once in a fresh clone's run, openbox
+                // left the notice active after the first ask, and the other never became active.
+                QTRY_VERIFY_WITH_TIMEOUT((x11({"windowactivate", QString::fromLatin1(m_otherId)}),
+                                          !QApplication::activeWindow()),
+                                         windowManagerTimeout);
                 m_left = true;
             } else if (step == QLatin1String("stays")) {
                 QTest::qWait(1000); // past anything the window had left to do after its notice
